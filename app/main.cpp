@@ -1,0 +1,36 @@
+// quillmere-watchdog: keeps the Quillmere agent running while it is installed.
+
+#include <FL/Fl.H>
+#include <FL/Fl_Window.H>
+
+#include "app/status_menu.h"
+#include "app/tick.h"
+#include "app/tick_schedule.h"
+
+#if FL_API_VERSION < 10400
+#error "quillmere-watchdog needs FLTK 1.4 or newer"
+#endif
+
+#ifndef __APPLE__
+#include "platform/helper_path.h"
+#endif
+
+int main(int argc, char **argv) {
+#ifndef __APPLE__
+  // Lets the relaunch's `open -g` find our stand-in for macOS's launcher.
+  PutHelperDirectoryFirstOnPath();
+#endif
+
+  // Never destroyed: the window lives until the process ends.
+  Fl_Window *window = new Fl_Window(200, 200, 240, 180, "12345");
+  ShowApplicationMenuItems();
+  window->end();
+  window->show(argc, argv);
+  // Shrunk at once, whatever size the command line asked for.
+  window->resize(200, 200, 0, 0);
+
+  Fl::add_timeout(kTickPeriod, Timer_CB, nullptr);
+  NoteTickArmed(kTickPeriod);
+
+  return Fl::run();
+}

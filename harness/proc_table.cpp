@@ -1,0 +1,145 @@
+#include "harness/proc_table.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "harness/process.h"
+
+namespace harness {
+
+namespace {
+std::string ProcPath(pid_t pid, const char *leaf) {
+  return "/proc/" + std::to_string(pid) + "/" + leaf;
+}
+
+std::vector<std::string> Entries(const std::string &folder) {
+  std::vector<std::string> names;
+  DIR *dir = opendir(folder.c_str());
+  if (dir == nullptr) {
+    return names;
+  }
+  while (const dirent *entry = readdir(dir)) {
+    if (entry->d_name[0] != '.') {
+      names.emplace_back(entry->d_name);
+    }
+  }
+  closedir(dir);
+  return names;
+}
+
+std::string StatusField(pid_t pid, const char *field) {
+  const std::string status = ReadFile(ProcPath(pid, "status"));
+  const std::string key = std::string("\n") + field + ":";
+  const std::string::size_type at = status.find(key);
+  if (at == std::string::npos) {
+    return "";
+  }
+  const std::string::size_type end = status.find('\n', at + 1);
+  return status.substr(at + key.size(), end - at - key.size());
+}
+}  // namespace
+
+std::vector<pid_t> AllPids() {
+  std::vector<pid_t> pids;
+  for (const std::string &name : Entries("/proc")) {
+    if (name.find_first_not_of("0123456789") == std::string::npos) {
+      pids.push_back(static_cast<pid_t>(std::atoi(name.c_str())));
+    }
+  }
+  std::sort(pids.begin(), pids.end());
+  return pids;
+}
+
+bool ReadProcessInfo(pid_t pid, ProcessInfo &info) {
+  const std::string stat = ReadFile(ProcPath(pid, "stat"));
+  // The command name is in parentheses and may hold spaces: read after it.
+  const std::string::size_type close = stat.rfind(')');
+  if (close == std::string::npos) {
+    return false;
+  }
+  int parent = 0;
+  int group = 0;
+  int session = 0;
+  char state = '?';
+  if (std::sscanf(stat.c_str() + close + 1, " %c %d %d %d", &state, &parent, &group, &session) !=
+      4) {
+    return false;
+  }
+  info.pid = pid;
+  info.state = state;
+  info.parent = parent;
+  info.session = session;
+  info.threads = std::atoi(StatusField(pid, "Threads").c_str());
+  return true;
+}
+
+std::vector<pid_t> PidsRunning(const std::string &executable) {
+  std::vector<pid_t> pids;
+  struct stat wanted = {};
+  if (stat(executable.c_str(), &wanted) != 0) {
+    return pids;
+  }
+  for (pid_t pid : AllPids()) {
+    struct stat running = {};
+    if (stat(ProcPath(pid, "exe").c_str(), &running) == 0 && running.st_dev == wanted.st_dev &&
+        running.st_ino == wanted.st_ino) {
+      pids.push_back(pid);
+    }
+  }
+  return pids;
+}
+
+std::vector<pid_t> Zombies() {
+  std::vector<pid_t> zombies;
+  for (pid_t pid : AllPids()) {
+    ProcessInfo info;
+    if (ReadProcessInfo(pid, info) && info.state == 'Z') {
+      zombies.push_back(pid);
+    }
+  }
+  return zombies;
+}
+
+int OpenDescriptorCount(pid_t pid) { return static_cast<int>(Entries(ProcPath(pid, "fd")).size()); }
+
+int ThreadCount(pid_t pid) {
+  ProcessInfo info;
+  return ReadProcessInfo(pid, info) ? info.threads : 0;
+}
+
+long ResidentKilobytes(pid_t pid) { return std::atol(StatusField(pid, "VmRSS").c_str()); }
+
+std::vector<pid_t> ChildrenOf(pid_t pid) {
+  std::vector<pid_t> children;
+  for (pid_t candidate : AllPids()) {
+    ProcessInfo info;
+    if (ReadProcessInfo(candidate, info) && info.parent == pid) {
+      children.push_back(candidate);
+    }
+  }
+  return children;
+}
+
+std::string CommandLine(pid_t pid) {
+  std::string line = ReadFile(ProcPath(pid, "cmdline"));
+  std::replace(line.begin(), line.end(), '\0', ' ');
+  while (!line.empty() && line.back() == ' ') {
+    line.pop_back();
+  }
+  return line;
+}
+
+std::string StdinTarget(pid_t pid) {
+  char target[PATH_MAX] = {};
+  const ssize_t length = readlink(ProcPath(pid, "fd/0").c_str(), target, sizeof target - 1);
+  return length > 0 ? std::string(target, static_cast<size_t>(length)) : "";
+}
+
+}  // namespace harness

@@ -1,0 +1,36 @@
+// What /proc says about processes, seen from the test's own namespace.
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+#include <vector>
+
+namespace harness {
+
+struct ProcessInfo {
+  pid_t pid = 0;
+  pid_t parent = 0;
+  pid_t session = 0;
+  char state = '?';  // 'Z' for a zombie
+  int threads = 0;
+};
+
+std::vector<pid_t> AllPids();
+bool ReadProcessInfo(pid_t pid, ProcessInfo &info);
+
+// Processes that run this very file (compared by device and inode, so a copy
+// elsewhere does not count), oldest first.
+std::vector<pid_t> PidsRunning(const std::string &executable);
+
+// Zombies among all processes we can see.
+std::vector<pid_t> Zombies();
+
+int OpenDescriptorCount(pid_t pid);
+int ThreadCount(pid_t pid);
+long ResidentKilobytes(pid_t pid);  // VmRSS
+std::vector<pid_t> ChildrenOf(pid_t pid);
+std::string CommandLine(pid_t pid);  // arguments joined by spaces
+std::string StdinTarget(pid_t pid);  // where descriptor 0 points
+
+}  // namespace harness

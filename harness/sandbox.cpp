@@ -1,0 +1,194 @@
+#include "harness/sandbox.h"
+
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <sstream>
+#include <stdexcept>
+
+#include "harness/proc_table.h"
+#include "harness/process.h"
+
+namespace harness {
+
+std::string BuiltSupervisor() { return HARNESS_SUPERVISOR; }
+std::string BuiltOpenHelper() { return HARNESS_OPEN_HELPER; }
+std::string BuiltSampleAgent() { return HARNESS_SAMPLE_AGENT; }
+
+namespace {
+const char kBundleFolder[] = "/Applications/Ravelstow/Quillmere.app";
+
+void Run(const std::string &command) {
+  if (std::system(command.c_str()) != 0) {
+    throw std::runtime_error("failed: " + command);
+  }
+}
+}  // namespace
+
+Sandbox::Sandbox(SandboxOptions options)
+    : options_(std::move(options)), folder_(MakeTempFolder("quillmere-sandbox")) {
+  Run("mkdir -p " + folder_ + "/Applications " + folder_ + "/prefix/bin " + folder_ +
+      "/prefix/libexec/quillmere-watchdog " + folder_ + "/spy " + folder_ + "/fake " + folder_ +
+      "/log " + folder_ + "/bin");
+  Run("cp " + BuiltSupervisor() + " " + SupervisorExecutable());
+  Run("cp " + BuiltOpenHelper() + " " + folder_ + "/prefix/libexec/real-open");
+  // The supervisor finds its `open` beside itself; the spy there logs each
+  // relaunch and hands it to the real helper.
+  WriteFile(folder_ + "/prefix/libexec/quillmere-watchdog/open",
+            "#!/bin/sh\nprintf '%s open %s\\n' \"$(date +%s.%N)\" \"$*\" >> " + folder_ +
+                "/log/calls\nexec " + folder_ + "/prefix/libexec/real-open \"$@\"\n",
+            0755);
+  for (const char *command : {"ls", "ps"}) {
+    if (options_.missingCommand != command) {
+      WriteSpy(command, std::string("/usr/bin/") + command);
+    }
+  }
+  // Every command of /usr/bin but the missing one, for a PATH without it.
+  if (!options_.missingCommand.empty()) {
+    Run("for f in /usr/bin/*; do [ \"${f##*/}\" = " + options_.missingCommand +
+        " ] || ln -s \"$f\" " + folder_ + "/bin/; done");
+  }
+  if (options_.installBundle) {
+    InstallBundle();
+  }
+}
+
+Sandbox::~Sandbox() {
+  if (bwrap_ > 0) {
+    // Killing bwrap ends the sandbox's first process and with it every
+    // process of the sandbox.
+    kill(bwrap_, SIGKILL);
+    waitpid(bwrap_, nullptr, 0);
+    WaitUntil([&] { return PidsRunning(AgentExecutable()).empty(); }, 5.0);
+  }
+  RemoveTree(folder_);
+}
+
+void Sandbox::WriteSpy(const std::string &command, const std::string &real) {
+  const std::string fake = folder_ + "/fake/" + command;
+  WriteFile(folder_ + "/spy/" + command,
+            "#!/bin/sh\nprintf '%s " + command + " %s\\n' \"$(date +%s.%N)\" \"$*\" >> " + folder_ +
+                "/log/calls\nif [ -x " + fake + " ]; then exec " + fake + " \"$@\"; fi\nexec " +
+                real + " \"$@\"\n",
+            0755);
+}
+
+std::string Sandbox::AgentExecutable() const {
+  return folder_ + kBundleFolder + "/Contents/MacOS/Quillmere";
+}
+
+std::string Sandbox::SupervisorExecutable() const {
+  return folder_ + "/prefix/bin/quillmere-watchdog";
+}
+
+void Sandbox::InstallBundle() {
+  Run("mkdir -p " + folder_ + kBundleFolder + "/Contents/MacOS && cp " + BuiltSampleAgent() + " " +
+      AgentExecutable());
+}
+
+void Sandbox::RemoveBundle() { Run("rm -rf " + folder_ + kBundleFolder); }
+
+void Sandbox::Fake(const std::string &command, const std::string &script) {
+  WriteFile(folder_ + "/fake/" + command, "#!/bin/sh\n" + script + "\n", 0755);
+}
+
+void Sandbox::Unfake(const std::string &command) {
+  std::remove((folder_ + "/fake/" + command).c_str());
+}
+
+pid_t Sandbox::Start() {
+  const std::string log = folder_ + "/log";
+  WriteFile(folder_ + "/run",
+            "#!/bin/sh\n" + options_.beforeSupervisor + "\n" + SupervisorExecutable() +
+                " \"$@\" >>" + log + "/stdout 2>>" + log +
+                "/stderr\n"
+                "echo \"$? $(date +%s.%N)\" >" +
+                log + "/exit.partial && mv " + log + "/exit.partial " + log +
+                "/exit\n"
+                // Stay up, so that what the supervisor left running can be seen.
+                "exec sleep infinity\n",
+            0755);
+  std::vector<std::string> argv = {"bwrap",
+                                   "--bind",
+                                   "/",
+                                   "/",
+                                   "--dev-bind",
+                                   "/dev",
+                                   "/dev",
+                                   "--proc",
+                                   "/proc",
+                                   "--bind",
+                                   folder_ + "/Applications",
+                                   "/Applications",
+                                   "--unshare-pid",
+                                   "--die-with-parent",
+                                   "--chdir",
+                                   folder_,
+                                   "--",
+                                   "/bin/sh",
+                                   folder_ + "/run"};
+  argv.insert(argv.end(), options_.arguments.begin(), options_.arguments.end());
+  const std::string path = options_.missingCommand.empty() ? folder_ + "/spy:/usr/bin:/bin"
+                                                           : folder_ + "/spy:" + folder_ + "/bin";
+  SpawnOptions spawn;
+  spawn.env = {"PATH=" + path, "DISPLAY=" + xvfb_.display};
+  spawn.env.insert(spawn.env.end(), options_.env.begin(), options_.env.end());
+  startTime_ = Now();
+  bwrap_ = Spawn(argv, spawn);
+  WaitUntil(
+      [&] {
+        const std::vector<pid_t> pids = PidsRunning(SupervisorExecutable());
+        supervisor_ = pids.empty() ? 0 : pids.front();
+        return supervisor_ != 0 || Exit().has_value();
+      },
+      10.0);
+  return supervisor_;
+}
+
+std::vector<pid_t> Sandbox::AgentPids() const { return PidsRunning(AgentExecutable()); }
+
+std::vector<LoggedCall> Sandbox::Calls(const std::string &command) const {
+  std::vector<LoggedCall> calls;
+  std::istringstream lines(ReadFile(folder_ + "/log/calls"));
+  std::string line;
+  while (std::getline(lines, line)) {
+    std::istringstream fields(line);
+    LoggedCall call;
+    fields >> call.time >> call.command;
+    std::getline(fields >> std::ws, call.arguments);
+    if (command.empty() || call.command == command) {
+      calls.push_back(call);
+    }
+  }
+  return calls;
+}
+
+std::vector<double> Sandbox::CallTimes(const std::string &command) const {
+  std::vector<double> times;
+  for (const LoggedCall &call : Calls(command)) {
+    times.push_back(call.time);
+  }
+  return times;
+}
+
+std::optional<SupervisorExit> Sandbox::Exit() const {
+  const std::string text = ReadFile(folder_ + "/log/exit");
+  SupervisorExit result;
+  if (std::sscanf(text.c_str(), "%d %lf", &result.status, &result.time) != 2) {
+    return std::nullopt;
+  }
+  return result;
+}
+
+std::optional<SupervisorExit> Sandbox::WaitForExit(double seconds) const {
+  WaitUntil([&] { return Exit().has_value(); }, seconds);
+  return Exit();
+}
+
+std::string Sandbox::Stderr() const { return ReadFile(folder_ + "/log/stderr"); }
+
+}  // namespace harness

@@ -1,0 +1,89 @@
+// The real supervisor, run on a private X server in a sandbox whose
+// /Applications and process table are its own.
+//
+// The sandbox's folder holds the agent bundle (mounted as /Applications), a
+// copy of the supervisor laid out as after an install, and spies for `ls`,
+// `ps` and `open` that log each call with its time and then run the real
+// command (or a fake put in place by the test). After the supervisor ends,
+// the sandbox stays up, so what it leaves running can be looked at.
+#pragma once
+
+#include <sys/types.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "harness/xvfb.h"
+
+namespace harness {
+
+struct SandboxOptions {
+  bool installBundle = true;
+  std::vector<std::string> arguments;  // for the supervisor
+  std::vector<std::string> env;        // NAME=value, for everything in the sandbox
+  std::string beforeSupervisor;        // shell text run first, e.g. to start a process
+  std::string missingCommand;          // a command left off PATH, e.g. "ps"
+};
+
+struct LoggedCall {
+  double time = 0;
+  std::string command;    // ls, ps or open
+  std::string arguments;  // as the command got them
+};
+
+struct SupervisorExit {
+  int status = -1;
+  double time = 0;
+};
+
+class Sandbox {
+ public:
+  explicit Sandbox(SandboxOptions options = {});
+  ~Sandbox();
+  Sandbox(const Sandbox &) = delete;
+  Sandbox &operator=(const Sandbox &) = delete;
+
+  // Starts the supervisor and waits until it runs; returns its pid.
+  pid_t Start();
+
+  // Host paths.
+  const std::string &Folder() const { return folder_; }
+  std::string AgentExecutable() const;  // inside the bundle
+  std::string SupervisorExecutable() const;
+  const std::string &Display() const { return xvfb_.display; }
+
+  void InstallBundle();
+  void RemoveBundle();
+  // Puts a shell script in place of `command`; its spy still logs the call.
+  void Fake(const std::string &command, const std::string &script);
+  void Unfake(const std::string &command);
+
+  pid_t SupervisorPid() const { return supervisor_; }
+  double StartTime() const { return startTime_; }
+  std::vector<pid_t> AgentPids() const;  // processes running the bundle's file
+
+  std::vector<LoggedCall> Calls(const std::string &command = "") const;
+  std::vector<double> CallTimes(const std::string &command) const;
+  std::optional<SupervisorExit> Exit() const;
+  // Waits for the supervisor to end.
+  std::optional<SupervisorExit> WaitForExit(double seconds) const;
+  std::string Stderr() const;
+
+ private:
+  void WriteSpy(const std::string &command, const std::string &real);
+
+  SandboxOptions options_;
+  Xvfb xvfb_;
+  std::string folder_;
+  pid_t bwrap_ = 0;
+  pid_t supervisor_ = 0;
+  double startTime_ = 0;
+};
+
+// Where the build put things.
+std::string BuiltSupervisor();
+std::string BuiltOpenHelper();
+std::string BuiltSampleAgent();
+
+}  // namespace harness

@@ -1,0 +1,46 @@
+// The probes pointed at a folder of the test's own instead of
+// /Applications/Ravelstow, with a folder for fake commands at the front of
+// PATH when a case cannot be made with the real ones.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "agent/agent_table.h"
+#include "harness/process.h"
+
+class ProbeTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder_ = harness::MakeTempFolder("quillmere-probe");
+    savedFolder_ = s_AppsMainFolder;
+    savedPath_ = std::getenv("PATH");
+    std::snprintf(s_AppsMainFolder, sizeof s_AppsMainFolder, "%s/Ravelstow", folder_.c_str());
+    harness::Capture("mkdir -p " + FakeFolder() + " " + folder_ + "/Ravelstow");
+    setenv("PATH", (FakeFolder() + ":" + savedPath_).c_str(), 1);
+  }
+
+  void TearDown() override {
+    setenv("PATH", savedPath_.c_str(), 1);
+    std::snprintf(s_AppsMainFolder, sizeof s_AppsMainFolder, "%s", savedFolder_.c_str());
+    harness::RemoveTree(folder_);
+  }
+
+  std::string BundlePath() const { return folder_ + "/Ravelstow/Quillmere.app"; }
+  std::string ExecutablePath() const { return BundlePath() + "/Contents/MacOS/Quillmere"; }
+  std::string FakeFolder() const { return folder_ + "/fake"; }
+  std::string Folder() const { return folder_; }
+
+  // A shell script in place of a host command.
+  void Fake(const std::string &command, const std::string &script) const {
+    harness::WriteFile(FakeFolder() + "/" + command, "#!/bin/sh\n" + script + "\n", 0755);
+  }
+
+ private:
+  std::string folder_;
+  std::string savedFolder_;
+  std::string savedPath_;
+};

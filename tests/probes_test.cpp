@@ -1,0 +1,176 @@
+// The install probe and the liveness probe through the real popen, shell,
+// ls, ps and grep; fakes only where the real commands cannot produce a case.
+
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "agent/check_app_exists.h"
+#include "agent/restart_app.h"
+#include "harness/proc_table.h"
+#include "harness/sandbox.h"
+#include "probe_fixture.h"
+
+namespace {
+
+// Runs `probe` in a child whose descriptor limit leaves no room for a pipe;
+// returns the child's exit code.
+int InChildWithoutDescriptors(int (*probe)()) {
+  const pid_t child = fork();
+  if (child == 0) {
+    for (int fd = 3; fd < 1024; ++fd) {
+      close(fd);
+    }
+    const rlimit none = {3, 3};
+    setrlimit(RLIMIT_NOFILE, &none);
+    _exit(probe());
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+int InstalledAsExitCode() { return CheckAppExists(s_AppExeNamesArray[0]) ? 1 : 0; }
+int RestartAsExitCode() {
+  ReStartApp(s_AppExeNamesArray[0]);
+  return 0;
+}
+
+using CheckAppExistsTest = ProbeTest;
+
+TEST_F(CheckAppExistsTest, JudgesRealListings) {
+  const char *name = s_AppExeNamesArray[0];
+  EXPECT_FALSE(CheckAppExists(name)) << "missing path";
+
+  harness::Capture("mkdir -p " + BundlePath() + "/Contents/MacOS");
+  EXPECT_TRUE(CheckAppExists(name)) << "bundle folder";
+
+  harness::RemoveTree(BundlePath());
+  harness::WriteFile(BundlePath(), "not a folder\n");
+  EXPECT_TRUE(CheckAppExists(name)) << "ordinary file";
+}
+
+TEST_F(CheckAppExistsTest, PassesOverLinesHoldingContents) {
+  Fake("ls", "echo 'Contents'; echo 'drwxr-xr-x 3 root root 60 Contents'");
+  EXPECT_FALSE(CheckAppExists(s_AppExeNamesArray[0]));
+
+  Fake("ls", "echo 'Contents'; echo 'total 0'");
+  EXPECT_TRUE(CheckAppExists(s_AppExeNamesArray[0]));
+}
+
+TEST_F(CheckAppExistsTest, JudgesALongLineIn16382BytePieces) {
+  // 16382 bytes including the newline: one piece, holding "Contents".
+  Fake("ls", "printf 'Contents%16373s\\n' ''");
+  EXPECT_FALSE(CheckAppExists(s_AppExeNamesArray[0]));
+
+  // One byte more: the newline is a piece of its own, without "Contents".
+  Fake("ls", "printf 'Contents%16374s\\n' ''");
+  EXPECT_TRUE(CheckAppExists(s_AppExeNamesArray[0]));
+}
+
+TEST_F(CheckAppExistsTest, AnswersTrueWhenNoPipeCanBeOpened) {
+  // The bundle is missing, so a look would answer false.
+  EXPECT_EQ(InChildWithoutDescriptors(InstalledAsExitCode), 1);
+  EXPECT_FALSE(CheckAppExists(s_AppExeNamesArray[0]));
+}
+
+class ReStartAppTest : public ProbeTest {
+ protected:
+  void SetUp() override {
+    ProbeTest::SetUp();
+    harness::Capture("mkdir -p " + BundlePath() + "/Contents/MacOS && cp " +
+                     harness::BuiltSampleAgent() + " " + ExecutablePath());
+    // The launcher records its arguments, and whether the listing had
+    // finished (its marker exists) when it was called.
+    Fake("open", "echo \"$* $( [ -e " + Folder() +
+                     "/listing-done ] && echo after || echo during)\" >> " + Folder() +
+                     "/open.log");
+  }
+
+  void TearDown() override {
+    for (pid_t pid : started_) {
+      kill(-pid, SIGKILL);
+      waitpid(pid, nullptr, 0);
+    }
+    ProbeTest::TearDown();
+  }
+
+  pid_t Start(const std::vector<std::string> &argv) {
+    const pid_t pid = harness::Spawn(argv);
+    started_.push_back(pid);
+    // Wait until the process shows its own command line.
+    harness::WaitUntil([&] { return harness::CommandLine(pid) == Join(argv); }, 5.0);
+    return pid;
+  }
+
+  std::string Relaunches() const { return harness::ReadFile(Folder() + "/open.log"); }
+  std::string ExpectedRelaunch() const { return "-g " + BundlePath() + " during\n"; }
+
+ private:
+  static std::string Join(const std::vector<std::string> &argv) {
+    std::string line;
+    for (const std::string &arg : argv) {
+      line += (line.empty() ? "" : " ") + arg;
+    }
+    return line;
+  }
+  std::vector<pid_t> started_;
+};
+
+TEST_F(ReStartAppTest, RelaunchesOnlyWhenNoProcessCarriesTheExecutablePath) {
+  const char *name = s_AppExeNamesArray[0];
+  // Nothing runs: only the search's own lines come back.
+  ReStartApp(name);
+  EXPECT_EQ(Relaunches(), ExpectedRelaunch());
+
+  // The agent itself.
+  const pid_t agent = Start({ExecutablePath()});
+  ReStartApp(name);
+  EXPECT_EQ(Relaunches(), ExpectedRelaunch()) << "relaunched although the agent runs";
+  kill(agent, SIGKILL);
+  waitpid(agent, nullptr, 0);
+
+  // Any process with the path in its command line and no "grep" counts.
+  Start({"sh", "-c", "sleep 30; :", ExecutablePath()});
+  ReStartApp(name);
+  EXPECT_EQ(Relaunches(), ExpectedRelaunch());
+}
+
+TEST_F(ReStartAppTest, AnAgentStartedFromElsewhereIsNotSeen) {
+  const std::string elsewhere = Folder() + "/Quillmere";
+  harness::Capture("cp " + harness::BuiltSampleAgent() + " " + elsewhere);
+  Start({elsewhere});
+  ReStartApp(s_AppExeNamesArray[0]);
+  ReStartApp(s_AppExeNamesArray[0]);
+  EXPECT_EQ(Relaunches(), ExpectedRelaunch() + ExpectedRelaunch());
+}
+
+TEST_F(ReStartAppTest, EmptyListingLeadsToARelaunch) {
+  Fake("ps", "exit 0");
+  ReStartApp(s_AppExeNamesArray[0]);
+  EXPECT_EQ(Relaunches(), ExpectedRelaunch());
+}
+
+TEST_F(ReStartAppTest, RelaunchWaitsUntilTheListingHasEnded) {
+  // The listing closes its output early but goes on for a while; the
+  // relaunch must come only after the whole pipeline has ended.
+  Fake("ps", "exec >&-; sleep 0.3; touch " + Folder() + "/listing-done");
+  ReStartApp(s_AppExeNamesArray[0]);
+  EXPECT_EQ(Relaunches(), "-g " + BundlePath() + " after\n");
+}
+
+TEST_F(ReStartAppTest, JudgesALongLineIn16382BytePieces) {
+  // The first piece holds "grep", the rest of the line (with the path) does
+  // not: judged piece by piece, the agent counts as running.
+  Fake("ps", "printf 'grep%16378s %s\\n' '' " + ExecutablePath());
+  ReStartApp(s_AppExeNamesArray[0]);
+  EXPECT_EQ(Relaunches(), "");
+}
+
+TEST_F(ReStartAppTest, StartsNothingWhenNoPipeCanBeOpened) {
+  EXPECT_EQ(InChildWithoutDescriptors(RestartAsExitCode), 0);
+  EXPECT_EQ(Relaunches(), "") << "relaunched without looking";
+}
+
+}  // namespace

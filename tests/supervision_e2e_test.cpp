@@ -1,0 +1,120 @@
+// The real supervisor at work, tick after tick, with a real sample agent.
+
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include "harness/proc_table.h"
+#include "harness/process.h"
+#include "harness/sandbox.h"
+
+namespace {
+
+const char kAgentInSandbox[] = "/Applications/Ravelstow/Quillmere.app/Contents/MacOS/Quillmere";
+const char kRelaunchArguments[] = "-g /Applications/Ravelstow/Quillmere.app";
+
+// Starts the agent from its bundle before the supervisor, as after a login.
+harness::SandboxOptions WithAgentRunning() {
+  harness::SandboxOptions options;
+  options.beforeSupervisor = std::string(kAgentInSandbox) + " &";
+  return options;
+}
+
+// Waits until the supervisor has made `count` listings (the start's and one
+// per tick).
+bool WaitForListings(const harness::Sandbox &sandbox, size_t count, double seconds) {
+  return harness::WaitUntil([&] { return sandbox.CallTimes("ls").size() >= count; }, seconds);
+}
+
+TEST(Supervision, ARunningAgentIsLeftAloneTickAfterTick) {
+  harness::Sandbox sandbox(WithAgentRunning());
+  ASSERT_NE(sandbox.Start(), 0);
+  ASSERT_TRUE(harness::WaitUntil([&] { return sandbox.AgentPids().size() == 1; }, 5.0));
+  const pid_t agent = sandbox.AgentPids()[0];
+
+  ASSERT_TRUE(WaitForListings(sandbox, 4, 20.0));
+  const std::vector<double> listings = sandbox.CallTimes("ls");
+  // The first tick comes five seconds after start, not at start.
+  EXPECT_NEAR(listings[1] - listings[0], 5.0, 0.3);
+  EXPECT_NEAR(listings[2] - listings[1], 5.0, 0.3);
+  EXPECT_NEAR(listings[3] - listings[2], 5.0, 0.3);
+
+  harness::WaitUntil([&] { return sandbox.Calls("ps").size() >= 3; }, 2.0);
+  const std::vector<harness::LoggedCall> searches = sandbox.Calls("ps");
+  ASSERT_EQ(searches.size(), 3U);
+  EXPECT_EQ(searches[0].arguments, "-ef");
+  EXPECT_TRUE(sandbox.Calls("open").empty());
+  EXPECT_EQ(sandbox.AgentPids(), std::vector<pid_t>{agent});
+}
+
+TEST(Supervision, AKilledAgentIsRelaunchedAndARemovedBundleEndsTheSupervisor) {
+  harness::Sandbox sandbox(WithAgentRunning());
+  const pid_t supervisor = sandbox.Start();
+  ASSERT_NE(supervisor, 0);
+  ASSERT_TRUE(harness::WaitUntil([&] { return sandbox.AgentPids().size() == 1; }, 5.0));
+  const pid_t first = sandbox.AgentPids()[0];
+
+  ASSERT_TRUE(WaitForListings(sandbox, 2, 10.0));  // the first tick found it running
+  const double killedAt = harness::Now();
+  kill(first, SIGKILL);
+
+  // The next tick relaunches it through `open -g`, detached from us.
+  std::vector<pid_t> agents;
+  ASSERT_TRUE(harness::WaitUntil(
+      [&] {
+        agents = sandbox.AgentPids();
+        return agents.size() == 1 && agents[0] != first;
+      },
+      8.0));
+  const std::vector<harness::LoggedCall> relaunches = sandbox.Calls("open");
+  ASSERT_EQ(relaunches.size(), 1U);
+  EXPECT_EQ(relaunches[0].arguments, kRelaunchArguments);
+  EXPECT_LT(relaunches[0].time - killedAt, 5.5);
+  harness::ProcessInfo agent;
+  ASSERT_TRUE(harness::ReadProcessInfo(agents[0], agent));
+  EXPECT_NE(agent.parent, supervisor);
+  EXPECT_EQ(agent.session, agent.pid);
+
+  // Uninstalled: the next tick ends the supervisor, the agent runs on.
+  ASSERT_TRUE(WaitForListings(sandbox, 3, 6.0));
+  sandbox.RemoveBundle();
+  const double removedAt = harness::Now();
+  const std::optional<harness::SupervisorExit> exit = sandbox.WaitForExit(7.0);
+  ASSERT_TRUE(exit.has_value());
+  EXPECT_EQ(exit->status, 0);
+  EXPECT_LT(exit->time - removedAt, 5.5);
+  EXPECT_EQ(sandbox.Calls("open").size(), 1U);
+  harness::ProcessInfo still;
+  EXPECT_TRUE(harness::ReadProcessInfo(agents[0], still) && still.state != 'Z')
+      << "the agent did not survive the supervisor";
+}
+
+TEST(Supervision, AnAgentStartedFromElsewhereIsNotSeen) {
+  harness::SandboxOptions options;
+  options.beforeSupervisor =
+      "cp " + harness::BuiltSampleAgent() + " ./Quillmere && \"$PWD/Quillmere\" &";
+  harness::Sandbox sandbox(options);
+  ASSERT_NE(sandbox.Start(), 0);
+  ASSERT_TRUE(harness::WaitUntil([&] { return !sandbox.Calls("open").empty(); }, 8.0));
+  EXPECT_EQ(sandbox.Calls("open")[0].arguments, kRelaunchArguments);
+  EXPECT_TRUE(harness::WaitUntil([&] { return sandbox.AgentPids().size() == 1; }, 3.0));
+}
+
+TEST(Supervision, AnOverrunTickSkipsTheMissedPeriods) {
+  harness::Sandbox sandbox;
+  // Listings take as many seconds as the file `slow` says, once.
+  sandbox.Fake("ls",
+               "if [ -f slow ]; then s=$(cat slow); rm slow; sleep \"$s\"; fi; "
+               "exec /usr/bin/ls \"$@\"");
+  ASSERT_NE(sandbox.Start(), 0);
+  harness::WriteFile(sandbox.Folder() + "/slow", "12");
+  ASSERT_TRUE(WaitForListings(sandbox, 2, 8.0));
+  // The tick after the slow one...
+  ASSERT_TRUE(WaitForListings(sandbox, 3, 20.0));
+  harness::WriteFile(sandbox.Folder() + "/slow", "2");
+  ASSERT_TRUE(WaitForListings(sandbox, 4, 10.0));
+  const std::vector<double> ticks = sandbox.CallTimes("ls");
+  EXPECT_NEAR(ticks[2] - ticks[1], 15.0, 0.3) << "12 s of work: the next tick 15 s after due";
+  EXPECT_NEAR(ticks[3] - ticks[2], 5.0, 0.3) << "2 s of work: the next tick 5 s after due";
+}
+
+}  // namespace
