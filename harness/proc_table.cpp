@@ -143,3 +143,37 @@ std::string StdinTarget(pid_t pid) {
 }
 
 }  // namespace harness
+
+namespace harness {
+
+namespace {
+std::string PidNamespace(pid_t pid) {
+  char target[PATH_MAX] = {};
+  const ssize_t length =
+      readlink(("/proc/" + std::to_string(pid) + "/ns/pid").c_str(), target, sizeof target - 1);
+  return length > 0 ? std::string(target, static_cast<size_t>(length)) : "";
+}
+}  // namespace
+
+std::vector<pid_t> PidsBesides(pid_t member) {
+  std::vector<pid_t> pids;
+  const std::string wanted = PidNamespace(member);
+  for (pid_t pid : AllPids()) {
+    if (!wanted.empty() && PidNamespace(pid) == wanted) {
+      pids.push_back(pid);
+    }
+  }
+  return pids;
+}
+
+int LowestFreeDescriptor(pid_t pid) {
+  int fd = 0;
+  struct stat unused = {};
+  while (lstat(("/proc/" + std::to_string(pid) + "/fd/" + std::to_string(fd)).c_str(), &unused) ==
+         0) {
+    ++fd;
+  }
+  return fd;
+}
+
+}  // namespace harness

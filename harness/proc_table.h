@@ -34,3 +34,14 @@ std::string CommandLine(pid_t pid);  // arguments joined by spaces
 std::string StdinTarget(pid_t pid);  // where descriptor 0 points
 
 }  // namespace harness
+
+namespace harness {
+
+// Processes in the same process namespace as `member` (a sandbox's).
+std::vector<pid_t> PidsBesides(pid_t member);
+
+// The lowest descriptor number that `pid` has free: with a descriptor limit
+// of that number, the process cannot open anything more.
+int LowestFreeDescriptor(pid_t pid);
+
+}  // namespace harness
