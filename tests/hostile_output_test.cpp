@@ -1,0 +1,75 @@
+// The probes fed output far beyond anything a listing normally prints: the
+// answers follow the reading rules, memory stays flat and nothing hangs.
+
+#include <sys/resource.h>
+
+#include <algorithm>
+
+#include "agent/check_app_exists.h"
+#include "agent/restart_app.h"
+#include "probe_fixture.h"
+
+namespace {
+
+long PeakResidentKilobytes() {
+  rusage usage = {};
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_maxrss;
+}
+
+class HostileOutputTest : public ProbeTest {
+ protected:
+  void SetUp() override {
+    ProbeTest::SetUp();
+    Fake("open", "echo relaunch >> " + Folder() + "/open.log");
+    // Warm up: the first popen maps what it needs once.
+    CheckAppExists(s_AppExeNamesArray[0]);
+    peakBefore_ = PeakResidentKilobytes();
+  }
+  void TearDown() override {
+    // Far below the sizes fed in: the output is never held whole.
+    EXPECT_LT(PeakResidentKilobytes() - peakBefore_, 2048);
+    ProbeTest::TearDown();
+  }
+  size_t Relaunches() const {
+    const std::string log = harness::ReadFile(Folder() + "/open.log");
+    return static_cast<size_t>(std::count(log.begin(), log.end(), '\n'));
+  }
+
+ private:
+  long peakBefore_ = 0;
+};
+
+TEST_F(HostileOutputTest, ListingWithA50MegabyteLine) {
+  // Every piece holds "Contents": read to the end, answer false.
+  Fake("ls", "yes Contents | tr -d '\\n' | head -c 52428800; echo");
+  EXPECT_FALSE(CheckAppExists(s_AppExeNamesArray[0]));
+  // The first piece decides: the writer is cut off, the call returns.
+  Fake("ls", "yes x | tr -d '\\n' | head -c 52428800; echo");
+  EXPECT_TRUE(CheckAppExists(s_AppExeNamesArray[0]));
+}
+
+TEST_F(HostileOutputTest, ListingWith200000Lines) {
+  Fake("ls", "yes 'drwxr-xr-x 3 root root 60 Contents' | head -n 200000");
+  EXPECT_FALSE(CheckAppExists(s_AppExeNamesArray[0]));
+  Fake("ls", "yes 'drwxr-xr-x 3 root root 60 Contents' | head -n 200000; echo 'total 0'");
+  EXPECT_TRUE(CheckAppExists(s_AppExeNamesArray[0]));
+}
+
+TEST_F(HostileOutputTest, ProcessListingWith200000LinesAndTheAgentLast) {
+  Fake("ps", "yes \"root 7 1 grep " + ExecutablePath() + "\" | head -n 199999; echo \"root 8 1 " +
+                 ExecutablePath() + "\"");
+  ReStartApp(s_AppExeNamesArray[0]);
+  EXPECT_EQ(Relaunches(), 0U);
+}
+
+TEST_F(HostileOutputTest, ProcessListingKilledHalfWay) {
+  // The agent's line would have come after the kill: the output ends with
+  // only "grep" lines, so a relaunch is asked for.
+  Fake("ps", "yes \"root 7 1 grep " + ExecutablePath() +
+                 "\" | head -n 100000; kill -KILL $$; echo \"root 8 1 " + ExecutablePath() + "\"");
+  ReStartApp(s_AppExeNamesArray[0]);
+  EXPECT_EQ(Relaunches(), 1U);
+}
+
+}  // namespace
