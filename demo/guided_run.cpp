@@ -61,9 +61,10 @@ int main() {
   options.beforeSupervisor = std::string(kAgent) + " &";
   harness::Sandbox sandbox(options);
   s_Sandbox = &sandbox;
-  std::printf("Guided run: sample agent bundle at /Applications/Ravelstow/Quillmere.app\n"
-              "(a private sandbox), X display %s. Times are from the supervisor's start.\n\n",
-              sandbox.Display().c_str());
+  std::printf(
+      "Guided run: sample agent bundle at /Applications/Ravelstow/Quillmere.app\n"
+      "(a private sandbox), X display %s. Times are from the supervisor's start.\n\n",
+      sandbox.Display().c_str());
 
   const pid_t supervisor = sandbox.Start();
   if (supervisor == 0) {
@@ -109,7 +110,8 @@ int main() {
                    (relaunches.empty() ? std::string("?") : relaunches.back().arguments) +
                    "`, parent pid " + std::to_string(agent.parent) +
                    (agent.parent == supervisor ? " (the supervisor!)" : " (not the supervisor)"));
-  if (relaunches.size() != 1 || relaunches[0].arguments != "-g /Applications/Ravelstow/Quillmere.app") {
+  if (relaunches.size() != 1 ||
+      relaunches[0].arguments != "-g /Applications/Ravelstow/Quillmere.app") {
     return Fail("the relaunch did not go through one `open -g` of the bundle");
   }
   if (agent.parent == supervisor) {
@@ -123,8 +125,9 @@ int main() {
   const double removedAt = harness::Now();
   Say(Since(), "bundle removed (rm -rf /Applications/Ravelstow/Quillmere.app)");
 
-  std::optional<harness::SupervisorExit> exit;
-  if (!WaitShowing([&] { return (exit = sandbox.Exit()).has_value(); }, 8.0)) {
+  WaitShowing([&] { return sandbox.Exit().has_value(); }, 8.0);
+  const std::optional<harness::SupervisorExit> exit = sandbox.Exit();
+  if (!exit) {
     return Fail("the supervisor was still running 8 s after the bundle was removed");
   }
   std::snprintf(seconds, sizeof seconds, "%.1f", exit->time - removedAt);

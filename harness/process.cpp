@@ -14,8 +14,6 @@
 #include <stdexcept>
 #include <thread>
 
-extern char **environ;
-
 namespace harness {
 
 namespace {
@@ -39,6 +37,8 @@ pid_t Spawn(const std::vector<std::string> &argv, const SpawnOptions &options) {
   // Built before fork: the child only execs.
   std::vector<char *> args;
   std::vector<char *> envp;
+  args.reserve(argv.size() + 1);
+  envp.reserve(env.size() + 1);
   for (const std::string &arg : argv) {
     args.push_back(const_cast<char *>(arg.c_str()));
   }

@@ -22,7 +22,9 @@ Xvfb::Xvfb() {
     // Xvfb writes the display number it took on descriptor 3.
     dup2(pipeFds[1], 3);
     const int quiet = open("/dev/null", O_WRONLY);
-    dup2(quiet, STDERR_FILENO);
+    if (quiet >= 0) {
+      dup2(quiet, STDERR_FILENO);
+    }
     execlp("Xvfb", "Xvfb", "-displayfd", "3", "-nolisten", "tcp", "-screen", "0", "1024x768x24",
            static_cast<char *>(nullptr));
     _exit(127);

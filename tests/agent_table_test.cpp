@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -69,7 +70,7 @@ TEST(PathRules, LongestTextsFitTheBuffers) {
   FormatBundlePath(name.c_str(), bundle);
   char quoted[kPathBufferSize];
   FormatQuotedExecutablePath(bundle, name.c_str(), quoted);
-  std::strcpy(s_AppsMainFolder, savedFolder.c_str());
+  std::snprintf(s_AppsMainFolder, sizeof s_AppsMainFolder, "%s", savedFolder.c_str());
 
   EXPECT_EQ(std::strlen(bundle), 1283U);
   EXPECT_EQ(std::strlen(quoted), 1556U);

@@ -47,8 +47,7 @@ TEST(Faults, WithoutDescriptorsTheSupervisorWaitsAndThenCarriesOn) {
   // Three ticks' time: it cannot look, so it neither ends nor relaunches.
   harness::WaitUntil([] { return false; }, 16.0);
   EXPECT_FALSE(sandbox.Exit().has_value());
-  EXPECT_EQ(harness::PidsRunning(sandbox.SupervisorExecutable()),
-            std::vector<pid_t>{supervisor});
+  EXPECT_EQ(harness::PidsRunning(sandbox.SupervisorExecutable()), std::vector<pid_t>{supervisor});
   EXPECT_EQ(sandbox.CallTimes("ls").size(), 1U) << "only the start's listing";
   EXPECT_TRUE(sandbox.Calls("open").empty());
   EXPECT_TRUE(sandbox.AgentPids().empty());
