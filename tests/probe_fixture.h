@@ -11,6 +11,7 @@
 
 #include "agent/agent_table.h"
 #include "harness/process.h"
+#include "harness/sandbox.h"
 
 class ProbeTest : public ::testing::Test {
  protected:
@@ -33,6 +34,12 @@ class ProbeTest : public ::testing::Test {
   std::string ExecutablePath() const { return BundlePath() + "/Contents/MacOS/Quillmere"; }
   std::string FakeFolder() const { return folder_ + "/fake"; }
   std::string Folder() const { return folder_; }
+
+  // Puts a copy of the sample agent in the bundle, as its executable.
+  void InstallAgent() const {
+    harness::Capture("mkdir -p " + BundlePath() + "/Contents/MacOS && cp " +
+                     harness::BuiltSampleAgent() + " " + ExecutablePath());
+  }
 
   // A shell script in place of a host command.
   void Fake(const std::string &command, const std::string &script) const {

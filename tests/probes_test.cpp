@@ -79,8 +79,7 @@ class ReStartAppTest : public ProbeTest {
  protected:
   void SetUp() override {
     ProbeTest::SetUp();
-    harness::Capture("mkdir -p " + BundlePath() + "/Contents/MacOS && cp " +
-                     harness::BuiltSampleAgent() + " " + ExecutablePath());
+    InstallAgent();
     // The launcher records its arguments, and whether the listing had
     // finished (its marker exists) when it was called.
     Fake("open", "echo \"$* $( [ -e " + Folder() +

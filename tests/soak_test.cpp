@@ -8,7 +8,6 @@
 #include "agent/check_app_exists.h"
 #include "agent/restart_app.h"
 #include "harness/proc_table.h"
-#include "harness/sandbox.h"
 #include "probe_fixture.h"
 
 namespace {
@@ -19,8 +18,7 @@ class SoakTest : public ProbeTest {
  protected:
   void SetUp() override {
     ProbeTest::SetUp();
-    harness::Capture("mkdir -p " + BundlePath() + "/Contents/MacOS && cp " +
-                     harness::BuiltSampleAgent() + " " + ExecutablePath());
+    InstallAgent();
     // Relaunches go to a stand-in that exits at once.
     Fake("open", "exit 0");
   }
