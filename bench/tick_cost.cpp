@@ -135,6 +135,9 @@ int main(int argc, char **argv) {
   // two commands run bare by one shell loop. For comparison: each command
   // through a shell of its own, as popen runs it. Rounds alternate, so that
   // a slow spell of the machine touches all three; the median round counts.
+  const std::string bareBody = listing + " >/dev/null; " + search + " >/dev/null";
+  const std::string shellsBody =
+      "sh -c '" + listing + "' >/dev/null; sh -c '" + search + "' >/dev/null";
   std::vector<Cost> ours;
   std::vector<Cost> bare;
   std::vector<Cost> shells;
@@ -146,9 +149,8 @@ int main(int argc, char **argv) {
       }
     }
     ours.push_back(PerTick(before, Usage(), ticks));
-    bare.push_back(ShellLoop(ticks, listing + " >/dev/null; " + search + " >/dev/null"));
-    shells.push_back(
-        ShellLoop(ticks, "sh -c '" + listing + "' >/dev/null; sh -c '" + search + "' >/dev/null"));
+    bare.push_back(ShellLoop(ticks, bareBody));
+    shells.push_back(ShellLoop(ticks, shellsBody));
   }
   const Cost oursTick = Median(ours);
   const Cost bareTick = Median(bare);

@@ -96,10 +96,6 @@ void Sandbox::Fake(const std::string &command, const std::string &script) {
   WriteFile(folder_ + "/fake/" + command, "#!/bin/sh\n" + script + "\n", 0755);
 }
 
-void Sandbox::Unfake(const std::string &command) {
-  std::remove((folder_ + "/fake/" + command).c_str());
-}
-
 pid_t Sandbox::Start() {
   const std::string log = folder_ + "/log";
   WriteFile(folder_ + "/run",
@@ -139,14 +135,15 @@ pid_t Sandbox::Start() {
   spawn.env.insert(spawn.env.end(), options_.env.begin(), options_.env.end());
   startTime_ = Now();
   bwrap_ = Spawn(argv, spawn);
+  pid_t supervisor = 0;
   WaitUntil(
       [&] {
         const std::vector<pid_t> pids = PidsRunning(SupervisorExecutable());
-        supervisor_ = pids.empty() ? 0 : pids.front();
-        return supervisor_ != 0 || Exit().has_value();
+        supervisor = pids.empty() ? 0 : pids.front();
+        return supervisor != 0 || Exit().has_value();
       },
       10.0);
-  return supervisor_;
+  return supervisor;
 }
 
 std::vector<pid_t> Sandbox::AgentPids() const { return PidsRunning(AgentExecutable()); }

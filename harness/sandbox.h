@@ -57,9 +57,7 @@ class Sandbox {
   void RemoveBundle();
   // Puts a shell script in place of `command`; its spy still logs the call.
   void Fake(const std::string &command, const std::string &script);
-  void Unfake(const std::string &command);
 
-  pid_t SupervisorPid() const { return supervisor_; }
   double StartTime() const { return startTime_; }
   std::vector<pid_t> AgentPids() const;  // processes running the bundle's file
 
@@ -77,7 +75,6 @@ class Sandbox {
   Xvfb xvfb_;
   std::string folder_;
   pid_t bwrap_ = 0;
-  pid_t supervisor_ = 0;
   double startTime_ = 0;
 };
 
