@@ -36,15 +36,13 @@ Sandbox::Sandbox(SandboxOptions options)
       "/log " + folder_ + "/bin");
   Run("cp " + BuiltSupervisor() + " " + SupervisorExecutable());
   Run("cp " + BuiltOpenHelper() + " " + folder_ + "/prefix/libexec/real-open");
-  // The supervisor finds its `open` beside itself; the spy there logs each
-  // relaunch and hands it to the real helper.
-  WriteFile(folder_ + "/prefix/libexec/quillmere-watchdog/open",
-            "#!/bin/sh\nprintf '%s open %s\\n' \"$(date +%s.%N)\" \"$*\" >> " + folder_ +
-                "/log/calls\nexec " + folder_ + "/prefix/libexec/real-open \"$@\"\n",
-            0755);
+  // The supervisor finds its `open` beside itself; the spy there hands each
+  // relaunch to the real helper.
+  WriteSpy(folder_ + "/prefix/libexec/quillmere-watchdog", "open",
+           folder_ + "/prefix/libexec/real-open");
   for (const char *command : {"ls", "ps"}) {
     if (options_.missingCommand != command) {
-      WriteSpy(command, std::string("/usr/bin/") + command);
+      WriteSpy(folder_ + "/spy", command, std::string("/usr/bin/") + command);
     }
   }
   // Every command of /usr/bin but the missing one, for a PATH without it.
@@ -68,9 +66,10 @@ Sandbox::~Sandbox() {
   RemoveTree(folder_);
 }
 
-void Sandbox::WriteSpy(const std::string &command, const std::string &real) {
+void Sandbox::WriteSpy(const std::string &folder, const std::string &command,
+                       const std::string &real) {
   const std::string fake = folder_ + "/fake/" + command;
-  WriteFile(folder_ + "/spy/" + command,
+  WriteFile(folder + "/" + command,
             "#!/bin/sh\nprintf '%s " + command + " %s\\n' \"$(date +%s.%N)\" \"$*\" >> " + folder_ +
                 "/log/calls\nif [ -x " + fake + " ]; then exec " + fake + " \"$@\"; fi\nexec " +
                 real + " \"$@\"\n",

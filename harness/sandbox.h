@@ -69,7 +69,9 @@ class Sandbox {
   std::string Stderr() const;
 
  private:
-  void WriteSpy(const std::string &command, const std::string &real);
+  // Writes folder/command: logs the call, then runs the fake for it if the
+  // test put one in place, or else `real`.
+  void WriteSpy(const std::string &folder, const std::string &command, const std::string &real);
 
   SandboxOptions options_;
   Xvfb xvfb_;
