@@ -109,6 +109,18 @@ std::vector<pid_t> Zombies() {
 
 int OpenDescriptorCount(pid_t pid) { return static_cast<int>(Entries(ProcPath(pid, "fd")).size()); }
 
+int OpenPipeCount(pid_t pid) {
+  int pipes = 0;
+  for (const std::string &fd : Entries(ProcPath(pid, "fd"))) {
+    char target[PATH_MAX] = {};
+    if (readlink((ProcPath(pid, "fd/") + fd).c_str(), target, sizeof target - 1) > 0 &&
+        std::strncmp(target, "pipe:", 5) == 0) {
+      ++pipes;
+    }
+  }
+  return pipes;
+}
+
 int ThreadCount(pid_t pid) {
   ProcessInfo info;
   return ReadProcessInfo(pid, info) ? info.threads : 0;

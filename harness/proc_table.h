@@ -27,6 +27,7 @@ std::vector<pid_t> PidsRunning(const std::string &executable);
 std::vector<pid_t> Zombies();
 
 int OpenDescriptorCount(pid_t pid);
+int OpenPipeCount(pid_t pid);
 int ThreadCount(pid_t pid);
 long ResidentKilobytes(pid_t pid);  // VmRSS
 std::vector<pid_t> ChildrenOf(pid_t pid);

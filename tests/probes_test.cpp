@@ -90,11 +90,11 @@ class ReStartAppTest : public ProbeTest {
   void SetUp() override {
     ProbeTest::SetUp();
     InstallAgent();
-    // The launcher records its arguments, and whether the listing had
-    // finished (its marker exists) when it was called.
-    Fake("open", "echo \"$* $( [ -e " + Folder() +
-                     "/listing-done ] && echo after || echo during)\" >> " + Folder() +
-                     "/open.log");
+    // The launcher records its arguments, and how many pipes this test
+    // process held while it ran.
+    Fake("open", "echo \"$*\" >> " + Folder() + "/open.log; ls -l /proc/" +
+                     std::to_string(getpid()) + "/fd | grep -c pipe: > " + Folder() +
+                     "/pipes-at-relaunch");
   }
 
   void TearDown() override {
@@ -114,7 +114,7 @@ class ReStartAppTest : public ProbeTest {
   }
 
   std::string Relaunches() const { return harness::ReadFile(Folder() + "/open.log"); }
-  std::string ExpectedRelaunch() const { return "-g " + BundlePath() + " during\n"; }
+  std::string ExpectedRelaunch() const { return "-g " + BundlePath() + "\n"; }
 
  private:
   static std::string Join(const std::vector<std::string> &argv) {
@@ -161,12 +161,11 @@ TEST_F(ReStartAppTest, EmptyListingLeadsToARelaunch) {
   EXPECT_EQ(Relaunches(), ExpectedRelaunch());
 }
 
-TEST_F(ReStartAppTest, RelaunchWaitsUntilTheListingHasEnded) {
-  // The listing closes its output early but goes on for a while; the
-  // relaunch must come only after the whole pipeline has ended.
-  Fake("ps", "exec >&-; sleep 0.3; touch " + Folder() + "/listing-done");
+TEST_F(ReStartAppTest, RelaunchComesOnlyAfterTheListingPipeIsClosed) {
+  const int pipesNow = harness::OpenPipeCount(getpid());
   ReStartApp(s_AppExeNamesArray[0]);
-  EXPECT_EQ(Relaunches(), "-g " + BundlePath() + " after\n");
+  ASSERT_EQ(Relaunches(), ExpectedRelaunch());
+  EXPECT_EQ(harness::ReadFile(Folder() + "/pipes-at-relaunch"), std::to_string(pipesNow) + "\n");
 }
 
 TEST_F(ReStartAppTest, JudgesALongLineIn16382BytePieces) {
