@@ -17,7 +17,7 @@ void ReStartApp(const char *name) {
 
   FILE *listing = popen(command.c_str(), "r");
   if (listing == nullptr) {
-    return;
+    return;  // could not look: a relaunch now might start a second agent
   }
   // The search and the shell running the pipeline carry "grep" in their own
   // command lines; any other line is the agent.
