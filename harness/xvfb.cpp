@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <stdexcept>
+#include <string>
 
 #include "harness/process.h"
 
@@ -30,14 +31,19 @@ Xvfb::Xvfb() {
     _exit(127);
   }
   close(pipeFds[1]);
-  char number[32] = {};
-  const ssize_t got = read(pipeFds[0], number, sizeof number - 1);
+  // Xvfb may write the number and its newline separately; closing our end
+  // before the newline would make its second write fail and end it.
+  std::string number;
+  char byte = 0;
+  while (number.find('\n') == std::string::npos && read(pipeFds[0], &byte, 1) == 1) {
+    number += byte;
+  }
   close(pipeFds[0]);
-  if (got <= 0) {
+  if (number.find('\n') == std::string::npos) {
     throw std::runtime_error("Xvfb did not start");
   }
   int value = 0;
-  std::sscanf(number, "%d", &value);
+  std::sscanf(number.c_str(), "%d", &value);
   display = ":" + std::to_string(value);
 }
 

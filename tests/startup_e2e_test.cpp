@@ -16,7 +16,7 @@ TEST(StartUp, WindowIsShrunkWhateverTheGeometryAndClosingEndsWithStatusZero) {
 
   std::string window;
   ASSERT_TRUE(
-      harness::WaitUntil([&] { return !(window = e2e::FindWindow(sandbox)).empty(); }, 5.0));
+      harness::WaitUntil([&] { return !(window = e2e::FindWindow(sandbox)).empty(); }, 15.0));
   // FLTK reports 0x0; the X server keeps the window at its least, 1x1.
   EXPECT_TRUE(harness::WaitUntil([&] { return e2e::XSize(sandbox, window) == "1x1"; }, 3.0))
       << e2e::XSize(sandbox, window);
@@ -41,7 +41,7 @@ TEST(StartUp, AnUnknownOptionPrintsTheToolkitsSummaryAndStartUpGoesOn) {
 
   std::string window;
   EXPECT_TRUE(
-      harness::WaitUntil([&] { return !(window = e2e::FindWindow(sandbox)).empty(); }, 5.0));
+      harness::WaitUntil([&] { return !(window = e2e::FindWindow(sandbox)).empty(); }, 15.0));
   EXPECT_EQ(e2e::XSize(sandbox, window), "1x1");
   const std::string errors = sandbox.Stderr();
   EXPECT_NE(errors.find("options are:\n"), std::string::npos) << errors;
@@ -54,7 +54,7 @@ TEST(StartUp, WithoutTheBundleTheFirstTickEndsTheSupervisorWithStatusZero) {
   options.installBundle = false;
   harness::Sandbox sandbox(options);
   ASSERT_NE(sandbox.Start(), 0);
-  EXPECT_TRUE(harness::WaitUntil([&] { return !e2e::FindWindow(sandbox).empty(); }, 5.0));
+  EXPECT_TRUE(harness::WaitUntil([&] { return !e2e::FindWindow(sandbox).empty(); }, 15.0));
 
   const std::optional<harness::SupervisorExit> exit = sandbox.WaitForExit(10.0);
   ASSERT_TRUE(exit.has_value());
