@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <set>
 
+#include "e2e.h"
 #include "harness/proc_table.h"
 #include "harness/process.h"
 #include "harness/sandbox.h"
@@ -40,6 +41,8 @@ TEST(Faults, WithoutDescriptorsTheSupervisorWaitsAndThenCarriesOn) {
   harness::Sandbox sandbox;  // bundle installed, agent not running
   const pid_t supervisor = sandbox.Start();
   ASSERT_NE(supervisor, 0);
+  // Starved only once start-up is over and its window is shown.
+  ASSERT_TRUE(harness::WaitUntil([&] { return !e2e::FindWindow(sandbox).empty(); }, 15.0));
   const int limit = harness::LowestFreeDescriptor(supervisor);
   harness::Capture("prlimit --pid " + std::to_string(supervisor) +
                    " --nofile=" + std::to_string(limit) + ":4096");
