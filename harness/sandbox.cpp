@@ -144,7 +144,8 @@ pid_t Sandbox::Start() {
       10.0);
   if (supervisor == 0) {
     const std::optional<SupervisorExit> exit = Exit();
-    std::fprintf(stderr, "sandbox: the supervisor is not running (exit status %d); its stderr:\n%s\n",
+    std::fprintf(stderr,
+                 "sandbox: the supervisor is not running (exit status %d); its stderr:\n%s\n",
                  exit ? exit->status : -1, Stderr().c_str());
   }
   return supervisor;
