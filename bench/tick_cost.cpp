@@ -123,8 +123,7 @@ int main(int argc, char **argv) {
   const std::string folder = harness::MakeTempFolder("quillmere-bench");
   std::snprintf(s_AppsMainFolder, sizeof s_AppsMainFolder, "%s/Ravelstow", folder.c_str());
   const std::string executable = folder + "/Ravelstow/Quillmere.app/Contents/MacOS/Quillmere";
-  harness::Capture("mkdir -p " + folder + "/Ravelstow/Quillmere.app/Contents/MacOS && cp " +
-                   harness::BuiltSampleAgent() + " " + executable);
+  harness::InstallSampleAgent(executable);
   const pid_t agent = harness::Spawn({executable});
   harness::WaitUntil([&] { return harness::CommandLine(agent) == executable; }, 5.0);
 
@@ -168,14 +167,14 @@ int main(int argc, char **argv) {
     options.beforeSupervisor = "/Applications/Ravelstow/Quillmere.app/Contents/MacOS/Quillmere &";
     harness::Sandbox sandbox(options);
     const pid_t supervisor = sandbox.Start();
-    harness::WaitUntil([] { return false; }, 1.0);
+    harness::Pause(1.0);
     rssAtStart = harness::ResidentKilobytes(supervisor);
     std::fprintf(stderr, "waiting for %d ticks of the supervisor (%d s)...\n", supervisorTicks,
                  supervisorTicks * 5);
     harness::WaitUntil(
         [&] { return sandbox.CallTimes("ps").size() >= static_cast<size_t>(supervisorTicks); },
         supervisorTicks * 5.0 + 30.0);
-    harness::WaitUntil([] { return false; }, 0.5);
+    harness::Pause(0.5);
     rssAfterTicks = harness::ResidentKilobytes(supervisor);
   }
 

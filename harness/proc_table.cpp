@@ -34,6 +34,13 @@ std::vector<std::string> Entries(const std::string &folder) {
   return names;
 }
 
+// Where a symbolic link points, or "" when it cannot be read.
+std::string LinkTarget(const std::string &link) {
+  char target[PATH_MAX] = {};
+  const ssize_t length = readlink(link.c_str(), target, sizeof target - 1);
+  return length > 0 ? std::string(target, static_cast<size_t>(length)) : "";
+}
+
 std::string StatusField(pid_t pid, const char *field) {
   const std::string status = ReadFile(ProcPath(pid, "status"));
   const std::string key = std::string("\n") + field + ":";
@@ -112,9 +119,7 @@ int OpenDescriptorCount(pid_t pid) { return static_cast<int>(Entries(ProcPath(pi
 int OpenPipeCount(pid_t pid) {
   int pipes = 0;
   for (const std::string &fd : Entries(ProcPath(pid, "fd"))) {
-    char target[PATH_MAX] = {};
-    if (readlink((ProcPath(pid, "fd/") + fd).c_str(), target, sizeof target - 1) > 0 &&
-        std::strncmp(target, "pipe:", 5) == 0) {
+    if (LinkTarget(ProcPath(pid, "fd/") + fd).rfind("pipe:", 0) == 0) {
       ++pipes;
     }
   }
@@ -148,30 +153,13 @@ std::string CommandLine(pid_t pid) {
   return line;
 }
 
-std::string StdinTarget(pid_t pid) {
-  char target[PATH_MAX] = {};
-  const ssize_t length = readlink(ProcPath(pid, "fd/0").c_str(), target, sizeof target - 1);
-  return length > 0 ? std::string(target, static_cast<size_t>(length)) : "";
-}
-
-}  // namespace harness
-
-namespace harness {
-
-namespace {
-std::string PidNamespace(pid_t pid) {
-  char target[PATH_MAX] = {};
-  const ssize_t length =
-      readlink(("/proc/" + std::to_string(pid) + "/ns/pid").c_str(), target, sizeof target - 1);
-  return length > 0 ? std::string(target, static_cast<size_t>(length)) : "";
-}
-}  // namespace
+std::string StdinTarget(pid_t pid) { return LinkTarget(ProcPath(pid, "fd/0")); }
 
 std::vector<pid_t> PidsBesides(pid_t member) {
   std::vector<pid_t> pids;
-  const std::string wanted = PidNamespace(member);
+  const std::string wanted = LinkTarget(ProcPath(member, "ns/pid"));
   for (pid_t pid : AllPids()) {
-    if (!wanted.empty() && PidNamespace(pid) == wanted) {
+    if (!wanted.empty() && LinkTarget(ProcPath(pid, "ns/pid")) == wanted) {
       pids.push_back(pid);
     }
   }
@@ -181,8 +169,7 @@ std::vector<pid_t> PidsBesides(pid_t member) {
 int LowestFreeDescriptor(pid_t pid) {
   int fd = 0;
   struct stat unused = {};
-  while (lstat(("/proc/" + std::to_string(pid) + "/fd/" + std::to_string(fd)).c_str(), &unused) ==
-         0) {
+  while (lstat((ProcPath(pid, "fd/") + std::to_string(fd)).c_str(), &unused) == 0) {
     ++fd;
   }
   return fd;

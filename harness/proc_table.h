@@ -34,10 +34,6 @@ std::vector<pid_t> ChildrenOf(pid_t pid);
 std::string CommandLine(pid_t pid);  // arguments joined by spaces
 std::string StdinTarget(pid_t pid);  // where descriptor 0 points
 
-}  // namespace harness
-
-namespace harness {
-
 // Processes in the same process namespace as `member` (a sandbox's).
 std::vector<pid_t> PidsBesides(pid_t member);
 

@@ -107,6 +107,8 @@ bool WaitUntil(const std::function<bool()> &ready, double seconds) {
   return true;
 }
 
+void Pause(double seconds) { std::this_thread::sleep_for(std::chrono::duration<double>(seconds)); }
+
 std::string ReadFile(const std::string &path) {
   std::ifstream in(path, std::ios::binary);
   std::ostringstream text;

@@ -33,6 +33,9 @@ double Now();
 // Polls `ready` every 20 ms until it holds or `seconds` pass.
 bool WaitUntil(const std::function<bool()> &ready, double seconds);
 
+// Lets `seconds` pass.
+void Pause(double seconds);
+
 std::string ReadFile(const std::string &path);
 void WriteFile(const std::string &path, const std::string &text, mode_t mode = 0644);
 

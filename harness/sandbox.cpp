@@ -84,10 +84,11 @@ std::string Sandbox::SupervisorExecutable() const {
   return folder_ + "/prefix/bin/quillmere-watchdog";
 }
 
-void Sandbox::InstallBundle() {
-  Run("mkdir -p " + folder_ + kBundleFolder + "/Contents/MacOS && cp " + BuiltSampleAgent() + " " +
-      AgentExecutable());
+void InstallSampleAgent(const std::string &executable) {
+  Run("mkdir -p \"$(dirname " + executable + ")\" && cp " + BuiltSampleAgent() + " " + executable);
 }
+
+void Sandbox::InstallBundle() { InstallSampleAgent(AgentExecutable()); }
 
 void Sandbox::RemoveBundle() { Run("rm -rf " + folder_ + kBundleFolder); }
 

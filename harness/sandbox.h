@@ -80,6 +80,9 @@ class Sandbox {
   double startTime_ = 0;
 };
 
+// Copies the sample agent to `executable`, making its folders.
+void InstallSampleAgent(const std::string &executable);
+
 // Where the build put things.
 std::string BuiltSupervisor();
 std::string BuiltOpenHelper();

@@ -48,7 +48,7 @@ TEST(Faults, WithoutDescriptorsTheSupervisorWaitsAndThenCarriesOn) {
                    " --nofile=" + std::to_string(limit) + ":4096");
 
   // Three ticks' time: it cannot look, so it neither ends nor relaunches.
-  harness::WaitUntil([] { return false; }, 16.0);
+  harness::Pause(16.0);
   EXPECT_FALSE(sandbox.Exit().has_value());
   EXPECT_EQ(harness::PidsRunning(sandbox.SupervisorExecutable()), std::vector<pid_t>{supervisor});
   EXPECT_EQ(sandbox.CallTimes("ls").size(), 1U) << "only the start's listing";
@@ -69,7 +69,7 @@ TEST(Faults, ACrashLoopingAgentIsRelaunchedEveryTickAndNothingLeaks) {
   const pid_t supervisor = sandbox.Start();
   ASSERT_NE(supervisor, 0);
   ASSERT_TRUE(WaitForTicks(sandbox, 1));
-  harness::WaitUntil([] { return false; }, 1.5);
+  harness::Pause(1.5);
   const int descriptors = harness::OpenDescriptorCount(supervisor);
   const int threads = harness::ThreadCount(supervisor);
 
@@ -85,12 +85,12 @@ TEST(Faults, ACrashLoopingAgentIsRelaunchedEveryTickAndNothingLeaks) {
           }
         }
         previous = now;
-        harness::WaitUntil([] { return false; }, 0.5);
+        harness::Pause(0.5);
         return Ticks(sandbox) >= 31;
       },
       5.0 * 31 + 10.0);
   ASSERT_GE(Ticks(sandbox), 31U);
-  harness::WaitUntil([] { return false; }, 1.5);
+  harness::Pause(1.5);
 
   EXPECT_TRUE(lingering.empty()) << lingering.size() << " zombies were left";
   // Every tick found the agent gone and asked for it again.
@@ -110,13 +110,13 @@ void ExpectNoPileUpWithout(const std::string &command) {
   const pid_t supervisor = sandbox.Start();
   ASSERT_NE(supervisor, 0);
   ASSERT_TRUE(WaitForTicks(sandbox, 1));
-  harness::WaitUntil([] { return false; }, 1.0);
+  harness::Pause(1.0);
   ASSERT_EQ(sandbox.AgentPids().size(), 1U);
   const pid_t agent = sandbox.AgentPids()[0];
   const size_t processes = harness::PidsBesides(supervisor).size();
 
   ASSERT_TRUE(WaitForTicks(sandbox, 11));
-  harness::WaitUntil([] { return false; }, 1.0);
+  harness::Pause(1.0);
   EXPECT_EQ(sandbox.Calls("open").size(), Ticks(sandbox));
   EXPECT_EQ(sandbox.AgentPids(), std::vector<pid_t>{agent});
   EXPECT_EQ(harness::PidsBesides(supervisor).size(), processes);

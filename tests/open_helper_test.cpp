@@ -15,8 +15,7 @@ class OpenHelperTest : public ::testing::Test {
  protected:
   void SetUp() override {
     folder_ = harness::MakeTempFolder("quillmere-open");
-    harness::Capture("mkdir -p " + Bundle() + "/Contents/MacOS && cp " +
-                     harness::BuiltSampleAgent() + " " + Executable());
+    harness::InstallSampleAgent(Executable());
   }
   void TearDown() override {
     for (pid_t pid : harness::PidsRunning(Executable())) {

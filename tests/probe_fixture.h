@@ -36,10 +36,7 @@ class ProbeTest : public ::testing::Test {
   std::string Folder() const { return folder_; }
 
   // Puts a copy of the sample agent in the bundle, as its executable.
-  void InstallAgent() const {
-    harness::Capture("mkdir -p " + BundlePath() + "/Contents/MacOS && cp " +
-                     harness::BuiltSampleAgent() + " " + ExecutablePath());
-  }
+  void InstallAgent() const { harness::InstallSampleAgent(ExecutablePath()); }
 
   // A shell script in place of a host command.
   void Fake(const std::string &command, const std::string &script) const {

@@ -27,8 +27,8 @@ int InChild(int (*probe)(), bool starved) {
     for (int fd = 3; fd < 1024; ++fd) {
       close(fd);
     }
-    const rlimit none = {3, 3};
     if (starved) {
+      const rlimit none = {3, 3};
       setrlimit(RLIMIT_NOFILE, &none);
     }
     const int result = probe();
