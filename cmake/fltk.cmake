@@ -25,7 +25,26 @@ execute_process(COMMAND ${FLTK_CONFIG_EXECUTABLE} --cxxflags
 execute_process(COMMAND ${FLTK_CONFIG_EXECUTABLE} --ldflags
                 OUTPUT_VARIABLE _fltk_ldflags OUTPUT_STRIP_TRAILING_WHITESPACE)
 separate_arguments(_fltk_cxxflags UNIX_COMMAND "${_fltk_cxxflags}")
-separate_arguments(_fltk_ldflags UNIX_COMMAND "${_fltk_ldflags}")
+separate_arguments(_fltk_words UNIX_COMMAND "${_fltk_ldflags}")
+
+# macOS names frameworks in pairs (-framework Cocoa, -weak_framework
+# UniformTypeIdentifiers): each pair stays one link item, or CMake would take
+# the name for a library (-lCocoa) and drop a repeated -weak_framework.
+set(_fltk_ldflags "")
+set(_fltk_pair "")
+foreach(word IN LISTS _fltk_words)
+  if(_fltk_pair)
+    list(APPEND _fltk_ldflags "${_fltk_pair} ${word}")
+    set(_fltk_pair "")
+  elseif(word STREQUAL "-framework" OR word STREQUAL "-weak_framework")
+    set(_fltk_pair "${word}")
+  else()
+    list(APPEND _fltk_ldflags "${word}")
+  endif()
+endforeach()
+if(_fltk_pair)
+  list(APPEND _fltk_ldflags "${_fltk_pair}")
+endif()
 
 # Include folders become system folders (FLTK's headers are not ours to warn
 # about); /usr/include is the compiler's own and is left out.
