@@ -11,12 +11,17 @@
 #error "quillmere-watchdog needs FLTK 1.4 or newer"
 #endif
 
-#ifndef __APPLE__
+#ifdef __APPLE__
+#include "platform/app_nap.h"
+#else
 #include "platform/helper_path.h"
 #endif
 
 int main(int argc, char **argv) {
-#ifndef __APPLE__
+#ifdef __APPLE__
+  // A background app with no visible window: keep App Nap off its tick.
+  KeepTicksOnTimeInBackground();
+#else
   // Lets the relaunch's `open -g` find our stand-in for macOS's launcher.
   PutHelperDirectoryFirstOnPath();
 #endif
