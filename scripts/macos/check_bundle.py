@@ -1,13 +1,14 @@
 #!/usr/bin/env python3
-"""Checks what the macOS cross-configure generated: the bundle's link line,
-its Info.plist and the installed LaunchAgent. Prints each finding and exits 1
-if there is any.
+"""Checks what the macOS cross-configure generated: the bundle's objects, its
+link line, its Info.plist and the installed LaunchAgent. Prints each finding
+and exits 1 if there is any.
 
-usage: check_bundle.py LINK_COMMAND_FILE INFO_PLIST INSTALL_PREFIX
+usage: check_bundle.py LINK_COMMAND_FILE INFO_PLIST INSTALL_PREFIX OBJECT...
 """
 import os
 import plistlib
 import shlex
+import struct
 import sys
 
 # Every framework the bundle needs: FLTK's (Homebrew's fltk-config) and
@@ -22,6 +23,13 @@ problems = []
 def expect(condition, message):
     if not condition:
         problems.append(message)
+
+
+def check_object(path):
+    # A 64-bit Mach-O header: magic, then the CPU type (ARM64 is 0x0100000c).
+    with open(path, "rb") as file:
+        magic, cpu = struct.unpack("<II", file.read(8))
+    expect(magic == 0xFEEDFACF and cpu == 0x0100000C, f"{path}: not a Mach-O object for arm64")
 
 
 def check_link_line(words):
@@ -83,6 +91,8 @@ def check_launch_agent(agent, prefix, executable):
 
 def main():
     link_file, info_path, prefix = sys.argv[1:4]
+    for path in sys.argv[4:]:
+        check_object(path)
     with open(link_file, encoding="utf-8") as file:
         check_link_line(shlex.split(file.read()))
     info = load(info_path)
