@@ -4,7 +4,6 @@
 # enough to compile our portable code and FLTK's headers for a Cocoa build.
 set(CMAKE_SYSTEM_NAME Darwin)
 set(CMAKE_SYSTEM_PROCESSOR arm64)
-set(CMAKE_OSX_ARCHITECTURES "" CACHE STRING "" FORCE)
 
 set(CMAKE_CXX_COMPILER /usr/bin/clang++-19)
 set(CMAKE_OBJCXX_COMPILER /usr/bin/clang++-19)
@@ -18,8 +17,10 @@ set(CMAKE_TRY_COMPILE_TARGET_TYPE STATIC_LIBRARY)
 
 execute_process(COMMAND clang++-19 -print-resource-dir
                 OUTPUT_VARIABLE _clang_resources OUTPUT_STRIP_TRAILING_WHITESPACE)
-# glibc's headers mark arguments with a __nonnull macro that Apple's
-# <sys/cdefs.h> would not define and clang's Darwin mode takes for a keyword.
+# For Darwin targets clang predefines __nonnull (Apple's nullability
+# keyword), which keeps glibc's headers from defining their own
+# __nonnull(...) attribute. libstdc++ expects _GNU_SOURCE, which compilers
+# predefine for Linux targets only.
 set(_flags "-U__nonnull -D_GNU_SOURCE -nostdinc -nostdinc++")
 foreach(dir
     /usr/aarch64-linux-gnu/include/c++/14
