@@ -1,5 +1,7 @@
 #include "e2e.h"
 
+#include <gtest/gtest.h>
+
 #include <sstream>
 
 #include "harness/process.h"
@@ -36,6 +38,32 @@ std::string XSize(const harness::Sandbox &sandbox, const std::string &window) {
     }
   }
   return width + "x" + height;
+}
+
+std::optional<double> WaitUntilShrunk(const harness::Sandbox &sandbox, double seconds) {
+  std::string window;
+  const bool shrunk = harness::WaitUntil(
+      [&] {
+        if (window.empty()) {
+          window = FindWindow(sandbox);
+        }
+        return !window.empty() && XSize(sandbox, window) == "1x1";
+      },
+      seconds);
+  if (!shrunk) {
+    return std::nullopt;
+  }
+  return harness::Now();
+}
+
+void ExpectFirstTickFiveSecondsAfterArming(double startListing, double shrunkSeen, double tick) {
+  // Early: a timer never fires before it is due, and the spy logs the call
+  // after the timer fired; the margin only absorbs rounding of the clocks.
+  EXPECT_GE(tick - startListing, 5.0 - 0.02)
+      << "the first tick came before five seconds had passed";
+  // Late: a tick starts a shell that logs the call; on a loaded machine with
+  // sanitizers that takes a good part of a second, never five.
+  EXPECT_LE(tick - shrunkSeen, 5.0 + 1.0) << "the first tick came late";
 }
 
 void CloseWindow(const harness::Sandbox &sandbox, const std::string &window) {

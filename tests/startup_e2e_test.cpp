@@ -54,15 +54,18 @@ TEST(StartUp, WithoutTheBundleTheFirstTickEndsTheSupervisorWithStatusZero) {
   options.installBundle = false;
   harness::Sandbox sandbox(options);
   ASSERT_NE(sandbox.Start(), 0);
-  EXPECT_TRUE(harness::WaitUntil([&] { return !e2e::FindWindow(sandbox).empty(); }, 15.0));
+  const std::optional<double> shrunk = e2e::WaitUntilShrunk(sandbox, 15.0);
+  ASSERT_TRUE(shrunk.has_value());
 
   const std::optional<harness::SupervisorExit> exit = sandbox.WaitForExit(10.0);
   ASSERT_TRUE(exit.has_value());
   EXPECT_EQ(exit->status, 0);
   const std::vector<double> listings = sandbox.CallTimes("ls");
   ASSERT_EQ(listings.size(), 2U) << "one at start, one at the first tick";
-  EXPECT_NEAR(listings[1] - listings[0], 5.0, 0.5);
-  EXPECT_NEAR(exit->time - listings[0], 5.0, 0.5);
+  e2e::ExpectFirstTickFiveSecondsAfterArming(listings[0], *shrunk, listings[1]);
+  // It ends at that tick, right after its listing.
+  EXPECT_GT(exit->time, listings[1]);
+  EXPECT_LE(exit->time - *shrunk, 5.0 + 1.5);
   EXPECT_TRUE(sandbox.Calls("ps").empty());
   EXPECT_TRUE(sandbox.Calls("open").empty());
   // The listing's own complaint reaches the supervisor's standard error.
