@@ -3,6 +3,13 @@
 #import <Foundation/Foundation.h>
 
 namespace {
+// User-initiated work keeps App Nap off the timers. Idle sleep stays allowed,
+// and so does sudden termination: there is nothing to save, and without it
+// logout and shutdown would have to ask the app to quit, which FLTK's
+// application delegate answers with Cancel.
+const NSActivityOptions kTickActivityOptions =
+    NSActivityUserInitiatedAllowingIdleSystemSleep & ~NSActivitySuddenTerminationDisabled;
+
 // Never ended: the activity lasts as long as the process.
 id<NSObject> s_TickActivity = nil;
 }  // namespace
@@ -13,7 +20,7 @@ void KeepTicksOnTimeInBackground() {
   }
   @autoreleasepool {
     s_TickActivity = [[[NSProcessInfo processInfo]
-        beginActivityWithOptions:NSActivityUserInitiatedAllowingIdleSystemSleep
+        beginActivityWithOptions:kTickActivityOptions
                           reason:@"Checks every five seconds that the Quillmere agent runs"]
         retain];
   }

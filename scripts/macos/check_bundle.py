@@ -1,13 +1,21 @@
 #!/usr/bin/env python3
-"""Checks what the macOS cross-configure generated: the bundle's objects, its
-link line, its Info.plist and the installed LaunchAgent. Prints each finding
-and exits 1 if there is any.
+"""Checks what one macOS cross-configure generated: the bundle's objects (for
+one architecture, at the deployment target), its link and signing command,
+its Info.plist, the LaunchAgent that `cmake --install` wrote under two
+prefixes, the installer package's CPack configuration and the managed
+login-item profile. Prints each finding and exits 1 if there is any.
 
-usage: check_bundle.py LINK_COMMAND_FILE INFO_PLIST INSTALL_PREFIX OBJECT...
+usage: check_bundle.py --arch ARCH --build BUILD --prefix PREFIX
+                       --destdir DESTDIR OBJECT...
+  PREFIX   an install with --prefix PREFIX
+  DESTDIR  an install with --prefix / under DESTDIR
 """
+import argparse
 import os
 import plistlib
+import re
 import shlex
+import stat
 import struct
 import sys
 
@@ -16,6 +24,14 @@ import sys
 FRAMEWORKS = {"Cocoa", "Foundation"}
 WEAK_FRAMEWORKS = {"UniformTypeIdentifiers", "ScreenCaptureKit"}
 LABEL = "com.ravelstow.quillmere-watchdog"
+VERSION = "1.0.1"
+APP = "quillmere-watchdog.app"
+EXECUTABLE = "quillmere-watchdog"
+AGENT_FOLDER = "/Applications/Ravelstow"
+AGENT_BUNDLE = AGENT_FOLDER + "/Quillmere.app"
+CPU_TYPES = {"arm64": 0x0100000C, "x86_64": 0x01000007}
+LC_BUILD_VERSION = 0x32
+PLATFORM_MACOS = 1
 
 problems = []
 
@@ -25,14 +41,38 @@ def expect(condition, message):
         problems.append(message)
 
 
-def check_object(path):
-    # A 64-bit Mach-O header: magic, then the CPU type (ARM64 is 0x0100000c).
+def minimum_macos(path, data):
+    """The minimum macOS of a 64-bit Mach-O file, from LC_BUILD_VERSION."""
+    ncmds = struct.unpack_from("<I", data, 16)[0]
+    offset = 32
+    for _ in range(ncmds):
+        cmd, size = struct.unpack_from("<II", data, offset)
+        if cmd == LC_BUILD_VERSION:
+            platform, minos = struct.unpack_from("<II", data, offset + 8)
+            expect(platform == PLATFORM_MACOS, f"{path}: built for platform {platform}, not macOS")
+            return f"{minos >> 16}.{(minos >> 8) & 0xFF}.{minos & 0xFF}"
+        offset += size
+    return None
+
+
+def check_object(path, arch, deployment_target):
     with open(path, "rb") as file:
-        magic, cpu = struct.unpack("<II", file.read(8))
-    expect(magic == 0xFEEDFACF and cpu == 0x0100000C, f"{path}: not a Mach-O object for arm64")
+        data = file.read()
+    magic, cpu = struct.unpack_from("<II", data, 0)
+    if magic != 0xFEEDFACF or cpu != CPU_TYPES[arch]:
+        problems.append(f"{path}: not a Mach-O object for {arch}")
+        return
+    found = minimum_macos(path, data)
+    expect(found == normalised(deployment_target),
+           f"{path}: minimum macOS {found}, expected {deployment_target}")
 
 
-def check_link_line(words):
+def normalised(version):
+    parts = (version.split(".") + ["0", "0"])[:3]
+    return ".".join(str(int(part)) for part in parts)
+
+
+def check_link_line(words, arch):
     frameworks, weak = set(), set()
     for index, word in enumerate(words):
         if word in ("-framework", "-weak_framework"):
@@ -47,6 +87,19 @@ def check_link_line(words):
     expect(weak == WEAK_FRAMEWORKS,
            f"link line: weak frameworks {sorted(weak)}, expected {sorted(WEAK_FRAMEWORKS)}")
     expect("-lfltk" in words, "link line: no -lfltk")
+    arches = [words[i + 1] for i, word in enumerate(words[:-1]) if word == "-arch"]
+    expect(arches == [arch], f"link line: -arch {arches}, expected [{arch!r}]")
+
+
+def check_signing(words):
+    """Without an identity the bundle is signed ad hoc, once it is linked."""
+    if "codesign" not in words:
+        problems.append("link line: the bundle is not signed after linking")
+        return
+    args = words[words.index("codesign") + 1:]
+    expect(args[:3] == ["--force", "--sign", "-"],
+           f"link line: codesign {' '.join(args[:3])}, expected ad-hoc signing (--force --sign -)")
+    expect(any(arg.endswith("/" + APP) for arg in args), f"link line: codesign does not sign {APP}")
 
 
 def load(path):
@@ -58,49 +111,135 @@ def load(path):
         return {}
 
 
-def check_info_plist(info):
+def check_info_plist(info, deployment_target):
     wanted = {
-        "CFBundleExecutable": "quillmere-watchdog",
+        "CFBundleExecutable": EXECUTABLE,
         "CFBundleIdentifier": LABEL,
         "CFBundlePackageType": "APPL",
         "CFBundleInfoDictionaryVersion": "6.0",
-        "CFBundleShortVersionString": "1.0.1",
-        "CFBundleVersion": "1.0.1.0",
+        "CFBundleShortVersionString": VERSION,
+        "CFBundleVersion": VERSION,
         "NSPrincipalClass": "NSApplication",
-        "LSAppNapIsDisabled": True,
+        "LSMinimumSystemVersion": deployment_target,
+        "NSSupportsAutomaticTermination": False,
+        "NSSupportsSuddenTermination": True,
     }
     for key, value in wanted.items():
         expect(info.get(key) == value, f"Info.plist: {key} is {info.get(key)!r}, expected {value!r}")
     expect(not info.get("LSUIElement"), "Info.plist: LSUIElement would hide the application menu")
 
 
-def check_launch_agent(agent, prefix, executable):
-    program = os.path.join(prefix, "Applications", "quillmere-watchdog.app", "Contents", "MacOS",
-                           executable)
+def check_launch_agent(destination, prefix):
+    """The agent under DESTINATION (an install's root) for an install with
+    PREFIX: it starts the bundle installed there."""
+    path = os.path.join(destination + prefix, "Library", "LaunchAgents", LABEL + ".plist")
+    if not os.path.isfile(path):
+        problems.append(f"LaunchAgent: none at {path}")
+        return
+    mode = stat.S_IMODE(os.stat(path).st_mode)
+    expect(mode == 0o644, f"LaunchAgent: {path} has mode {mode:o}, expected 644")
+    agent = load(path)
+    program = os.path.join(prefix, "Applications", APP, "Contents", "MacOS", EXECUTABLE)
     expect(agent.get("Label") == LABEL, f"LaunchAgent: Label is {agent.get('Label')!r}")
     expect(agent.get("ProgramArguments") == [program],
            f"LaunchAgent: ProgramArguments is {agent.get('ProgramArguments')!r}, expected [{program!r}]")
-    expect(os.path.isfile(program), f"LaunchAgent: {program} is not where the bundle was installed")
+    expect(os.path.isfile(destination + program),
+           f"LaunchAgent: {program} is not where the bundle was installed")
     expect(agent.get("RunAtLoad") is True, "LaunchAgent: RunAtLoad is not true")
     expect(agent.get("KeepAlive") == {"SuccessfulExit": False},
            f"LaunchAgent: KeepAlive is {agent.get('KeepAlive')!r}, expected {{SuccessfulExit: false}}")
+    expect(agent.get("WatchPaths") == [AGENT_FOLDER, AGENT_BUNDLE],
+           f"LaunchAgent: WatchPaths is {agent.get('WatchPaths')!r}, expected the agent's folder and bundle")
     sessions = agent.get("LimitLoadToSessionType")
     expect(sessions == "Aqua" or sessions == ["Aqua"],
            f"LaunchAgent: LimitLoadToSessionType is {sessions!r}, expected Aqua")
 
 
+def cpack_settings(path):
+    """The set(NAME "VALUE") lines of a generated CPackConfig.cmake."""
+    settings = {}
+    with open(path, encoding="utf-8") as file:
+        for match in re.finditer(r'^set\((\w+) "([^"]*)"\)', file.read(), re.MULTILINE):
+            settings[match.group(1)] = match.group(2)
+    return settings
+
+
+def check_package(build):
+    settings = cpack_settings(os.path.join(build, "CPackConfig.cmake"))
+    wanted = {
+        "CPACK_GENERATOR": "productbuild",
+        "CPACK_PRODUCTBUILD_IDENTIFIER": LABEL,
+        "CPACK_PACKAGE_VERSION": VERSION,
+        "CPACK_PACKAGE_FILE_NAME": f"quillmere-watchdog-{VERSION}",
+        "CPACK_PACKAGING_INSTALL_PREFIX": "/",
+    }
+    for key, value in wanted.items():
+        expect(settings.get(key) == value, f"CPack: {key} is {settings.get(key)!r}, expected {value!r}")
+    # productbuild lists only named components; each one's scripts are
+    # CPACK_PREFLIGHT_<COMPONENT>_SCRIPT and CPACK_POSTFLIGHT_<COMPONENT>_SCRIPT.
+    components = [c for c in settings.get("CPACK_COMPONENTS_ALL", "").split(";") if c]
+    expect(len(components) == 1, f"CPack: components {components}, expected exactly one")
+    for component in components:
+        for phase, script in (("PREFLIGHT", "preinstall"), ("POSTFLIGHT", "postinstall")):
+            key = f"CPACK_{phase}_{component.upper()}_SCRIPT"
+            path = settings.get(key, "")
+            expect(os.path.basename(path) == script and os.path.isfile(path)
+                   and os.access(path, os.X_OK),
+                   f"CPack: {key} is {path!r}, expected the executable {script} script")
+    expect("CPACK_PRODUCTBUILD_IDENTITY_NAME" not in settings,
+           "CPack: the package is signed though no installer identity was given")
+
+
+def check_profile(path):
+    profile = load(path)
+    for key, value in {"PayloadType": "Configuration", "PayloadVersion": 1,
+                       "PayloadScope": "System"}.items():
+        expect(profile.get(key) == value, f"profile: {key} is {profile.get(key)!r}, expected {value!r}")
+    uuids = [profile.get("PayloadUUID")]
+    payloads = profile.get("PayloadContent", [])
+    expect(len(payloads) == 1, f"profile: {len(payloads)} payloads, expected 1")
+    for payload in payloads:
+        expect(payload.get("PayloadType") == "com.apple.servicemanagement",
+               f"profile: payload type {payload.get('PayloadType')!r}")
+        expect(payload.get("PayloadVersion") == 1, "profile: payload version is not 1")
+        expect(payload.get("PayloadIdentifier", "").startswith(profile.get("PayloadIdentifier", "?") + "."),
+               "profile: the payload's identifier does not extend the profile's")
+        uuids.append(payload.get("PayloadUUID"))
+        rules = {(rule.get("RuleType"), rule.get("RuleValue")) for rule in payload.get("Rules", [])}
+        expect(rules == {("Label", LABEL), ("BundleIdentifier", LABEL)},
+               f"profile: rules {sorted(rules)}, expected the LaunchAgent's label and the bundle identifier")
+    for uuid in uuids:
+        expect(isinstance(uuid, str) and re.fullmatch(r"[0-9A-F]{8}(-[0-9A-F]{4}){3}-[0-9A-F]{12}", uuid),
+               f"profile: {uuid!r} is not an upper-case UUID")
+    expect(len(set(uuids)) == len(uuids), "profile: two payloads share a UUID")
+
+
 def main():
-    link_file, info_path, prefix = sys.argv[1:4]
-    for path in sys.argv[4:]:
-        check_object(path)
-    with open(link_file, encoding="utf-8") as file:
-        check_link_line(shlex.split(file.read()))
-    info = load(info_path)
-    check_info_plist(info)
-    agent = load(os.path.join(prefix, "Library", "LaunchAgents", LABEL + ".plist"))
-    check_launch_agent(agent, prefix, info.get("CFBundleExecutable", ""))
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--arch", required=True, choices=sorted(CPU_TYPES))
+    parser.add_argument("--build", required=True)
+    parser.add_argument("--prefix", required=True)
+    parser.add_argument("--destdir", required=True)
+    parser.add_argument("objects", nargs="+")
+    args = parser.parse_args()
+
+    info = load(os.path.join(args.build, "bin", APP, "Contents", "Info.plist"))
+    deployment_target = info.get("LSMinimumSystemVersion", "")
+    expect(re.fullmatch(r"\d+\.\d+(\.\d+)?", deployment_target),
+           f"Info.plist: LSMinimumSystemVersion {deployment_target!r} is not a version")
+    for path in args.objects:
+        check_object(path, args.arch, deployment_target)
+    with open(os.path.join(args.build, "link-command"), encoding="utf-8") as file:
+        words = shlex.split(file.read())
+    check_link_line(words, args.arch)
+    check_signing(words)
+    check_info_plist(info, deployment_target)
+    check_launch_agent("", args.prefix)
+    check_launch_agent(args.destdir, "/")
+    check_package(args.build)
+    check_profile(os.path.join(args.build, "quillmere-watchdog.mobileconfig"))
     for problem in problems:
-        print("check-macos:", problem)
+        print(f"check-macos ({args.arch}):", problem)
     return 1 if problems else 0
 
 

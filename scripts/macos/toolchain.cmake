@@ -1,14 +1,20 @@
-# Cross-configures the project for macOS on Apple silicon from Debian, to
-# compile (not link) every C++ object of the bundle. Apple's SDK is not to be
-# had here, so the C and C++ library headers are the arm64 Linux ones: good
-# enough to compile our portable code and FLTK's headers for a Cocoa build.
+# Cross-configures the project for macOS from Debian, to compile (not link)
+# every C++ object of the bundle for one architecture, CMAKE_OSX_ARCHITECTURES
+# (arm64 or x86_64). CMake adds -arch and the deployment target
+# (-mmacosx-version-min) from the project's settings, as on a Mac. Apple's SDK
+# is not to be had here, so the C and C++ library headers are Linux's for the
+# same architecture: good enough to compile our portable code and FLTK's
+# headers for a Cocoa build.
 set(CMAKE_SYSTEM_NAME Darwin)
-set(CMAKE_SYSTEM_PROCESSOR arm64)
+if(NOT CMAKE_OSX_ARCHITECTURES MATCHES "^(arm64|x86_64)$")
+  message(FATAL_ERROR "Set CMAKE_OSX_ARCHITECTURES to arm64 or x86_64, not '${CMAKE_OSX_ARCHITECTURES}'")
+endif()
+set(CMAKE_SYSTEM_PROCESSOR ${CMAKE_OSX_ARCHITECTURES})
 
 set(CMAKE_CXX_COMPILER /usr/bin/clang++-19)
 set(CMAKE_OBJCXX_COMPILER /usr/bin/clang++-19)
-set(CMAKE_CXX_COMPILER_TARGET arm64-apple-macos11)
-set(CMAKE_OBJCXX_COMPILER_TARGET arm64-apple-macos11)
+set(CMAKE_CXX_COMPILER_TARGET ${CMAKE_OSX_ARCHITECTURES}-apple-macos)
+set(CMAKE_OBJCXX_COMPILER_TARGET ${CMAKE_OSX_ARCHITECTURES}-apple-macos)
 set(CMAKE_AR llvm-ar-19 CACHE FILEPATH "")
 set(CMAKE_RANLIB llvm-ranlib-19 CACHE FILEPATH "")
 set(CMAKE_INSTALL_NAME_TOOL llvm-install-name-tool-19 CACHE FILEPATH "")
@@ -17,16 +23,30 @@ set(CMAKE_TRY_COMPILE_TARGET_TYPE STATIC_LIBRARY)
 
 execute_process(COMMAND clang++-19 -print-resource-dir
                 OUTPUT_VARIABLE _clang_resources OUTPUT_STRIP_TRAILING_WHITESPACE)
+if(CMAKE_OSX_ARCHITECTURES STREQUAL arm64)
+  set(_headers
+    /usr/aarch64-linux-gnu/include/c++/14
+    /usr/aarch64-linux-gnu/include/c++/14/aarch64-linux-gnu
+    ${_clang_resources}/include
+    /usr/aarch64-linux-gnu/include)
+else()
+  # The host's own; FLTK's Cocoa headers come first on the command line,
+  # ahead of Debian's X11 ones in /usr/include. glibc's <bits/floatn.h> is
+  # replaced: it would declare _Float128, which Apple targets lack.
+  set(_headers
+    ${CMAKE_CURRENT_LIST_DIR}/x86_64-include
+    /usr/include/c++/14
+    /usr/include/x86_64-linux-gnu/c++/14
+    ${_clang_resources}/include
+    /usr/include/x86_64-linux-gnu
+    /usr/include)
+endif()
 # For Darwin targets clang predefines __nonnull (Apple's nullability
 # keyword), which keeps glibc's headers from defining their own
 # __nonnull(...) attribute. libstdc++ expects _GNU_SOURCE, which compilers
 # predefine for Linux targets only.
 set(_flags "-U__nonnull -D_GNU_SOURCE -nostdinc -nostdinc++")
-foreach(dir
-    /usr/aarch64-linux-gnu/include/c++/14
-    /usr/aarch64-linux-gnu/include/c++/14/aarch64-linux-gnu
-    ${_clang_resources}/include
-    /usr/aarch64-linux-gnu/include)
+foreach(dir IN LISTS _headers)
   string(APPEND _flags " -isystem ${dir}")
 endforeach()
 set(CMAKE_CXX_FLAGS_INIT "${_flags}")

@@ -1,5 +1,6 @@
-# Finds FLTK through its fltk-config script and refuses anything older than
-# FLTK 1.4 (API version 10400), naming the version found.
+# Finds an installed FLTK through its fltk-config script and refuses anything
+# older than FLTK 1.4 (API version 10400), naming the version found; on macOS
+# it also refuses a build for X11 or Wayland, which has no application menu.
 #
 # fltk-config is used rather than FLTK's CMake package because Debian 13's
 # package of FLTK 1.4.3 defines its imported targets twice and cannot be
@@ -59,6 +60,26 @@ foreach(flag IN LISTS _fltk_cxxflags)
     list(APPEND _fltk_options "${flag}")
   endif()
 endforeach()
+
+if(APPLE)
+  # The status entries go into the application menu, which only FLTK's
+  # Cocoa build has; its build configuration says which one this is.
+  set(_fltk_backends "")
+  foreach(dir IN LISTS _fltk_includes)
+    if(EXISTS "${dir}/FL/fl_config.h")
+      file(STRINGS "${dir}/FL/fl_config.h" _fltk_backends
+           REGEX "^#define FLTK_USE_(X11|WAYLAND)")
+      break()
+    endif()
+  endforeach()
+  if(_fltk_backends)
+    string(REGEX REPLACE "#define FLTK_USE_([A-Z0-9]+)[^;]*" "\\1" _fltk_backends "${_fltk_backends}")
+    string(REPLACE ";" " and " _fltk_backends "${_fltk_backends}")
+    message(FATAL_ERROR "On macOS the supervisor needs FLTK's Cocoa build, whose application menu "
+                        "shows its status entries; ${FLTK_CONFIG_EXECUTABLE} is FLTK ${FLTK_VERSION} "
+                        "built for ${_fltk_backends}.")
+  endif()
+endif()
 
 add_library(fltk::fltk INTERFACE IMPORTED)
 set_target_properties(fltk::fltk PROPERTIES

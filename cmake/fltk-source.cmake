@@ -1,0 +1,33 @@
+# Builds FLTK from its pinned 1.4 release, the way FLTK's README.CMake.txt
+# describes for FetchContent: static libraries for the architectures and the
+# deployment target of the app (CMAKE_OSX_ARCHITECTURES,
+# CMAKE_OSX_DEPLOYMENT_TARGET), FLTK's Cocoa build, without its tests,
+# programs, documentation or OpenGL, and with its own copies of the image
+# libraries rather than the system's. The app then needs nothing beyond
+# macOS itself. Defines fltk::fltk.
+#
+# Included before the project sets its warning flags: FLTK is not ours to
+# build with -Werror.
+include(FetchContent)
+
+set(FLTK_BUILD_SHARED_LIBS OFF CACHE BOOL "" FORCE)
+set(FLTK_BACKEND_X11 OFF CACHE BOOL "" FORCE)
+set(FLTK_BUILD_TEST OFF CACHE BOOL "" FORCE)
+set(FLTK_BUILD_EXAMPLES OFF CACHE BOOL "" FORCE)
+set(FLTK_BUILD_FLUID OFF CACHE BOOL "" FORCE)
+set(FLTK_BUILD_FLTK_OPTIONS OFF CACHE BOOL "" FORCE)
+set(FLTK_BUILD_FORMS OFF CACHE BOOL "" FORCE)
+set(FLTK_BUILD_GL OFF CACHE BOOL "" FORCE)
+set(FLTK_BUILD_HTML_DOCS OFF CACHE BOOL "" FORCE)
+set(FLTK_BUILD_PDF_DOCS OFF CACHE BOOL "" FORCE)
+set(FLTK_USE_SYSTEM_LIBJPEG OFF CACHE BOOL "" FORCE)
+set(FLTK_USE_SYSTEM_LIBPNG OFF CACHE BOOL "" FORCE)
+set(FLTK_USE_SYSTEM_ZLIB OFF CACHE BOOL "" FORCE)
+
+FetchContent_Declare(fltk
+  URL https://github.com/fltk/fltk/releases/download/release-1.4.5/fltk-1.4.5-source.tar.bz2
+  URL_HASH SHA256=b5a52489b7ffae196db2076adb4c1b18170db0d047f5e93539a382603461564b
+  DOWNLOAD_EXTRACT_TIMESTAMP TRUE)
+FetchContent_MakeAvailable(fltk)
+message(STATUS "Using FLTK 1.4.5, built from source for ${CMAKE_OSX_ARCHITECTURES}, "
+               "macOS ${CMAKE_OSX_DEPLOYMENT_TARGET} and later")

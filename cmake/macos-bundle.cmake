@@ -1,0 +1,111 @@
+# macOS: the application bundle, signed once linked; the LaunchAgent that
+# `cmake --install` writes beside it; the installer package (CPack's
+# productbuild generator) and the profile that makes the LaunchAgent a
+# managed login item. Everything that ships lies in platform/macos/.
+
+# The bundle's identifier: also the LaunchAgent's label, the installer
+# package's identifier and the profile's rules.
+set(QUILLMERE_BUNDLE_ID com.ravelstow.quillmere-watchdog)
+# The agent the supervisor watches: a change of its folder (an upgrade puts a
+# new bundle there) starts the supervisor again.
+set(QUILLMERE_AGENT_FOLDER /Applications/Ravelstow)
+set(QUILLMERE_AGENT_BUNDLE ${QUILLMERE_AGENT_FOLDER}/Quillmere.app)
+# macOS reads at most three integers of a bundle's version.
+set(QUILLMERE_RELEASE_VERSION
+    ${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.${PROJECT_VERSION_PATCH})
+set(QUILLMERE_INSTALLED_APP /Applications/quillmere-watchdog.app)
+# The receipt of the installer package: its one component's.
+set(QUILLMERE_PACKAGE_ID ${QUILLMERE_BUNDLE_ID}.app)
+
+# Developer ID identities, from the cache or the environment; never written
+# into the repository. Without them the app is signed ad hoc and the package
+# is left unsigned.
+set(QUILLMERE_CODESIGN_IDENTITY "$ENV{QUILLMERE_CODESIGN_IDENTITY}" CACHE STRING
+    "Developer ID Application identity that signs the app; empty: ad hoc")
+set(QUILLMERE_INSTALLER_IDENTITY "$ENV{QUILLMERE_INSTALLER_IDENTITY}" CACHE STRING
+    "Developer ID Installer identity that signs the package; empty: unsigned")
+set(QUILLMERE_TEAM_ID "$ENV{QUILLMERE_TEAM_ID}" CACHE STRING
+    "Team identifier of the Developer ID, which the profile's rules then also require")
+
+set(_macos ${CMAKE_BINARY_DIR}/macos)
+foreach(script preinstall postinstall uninstall)
+  configure_file(platform/macos/package/${script}.in ${_macos}/${script} @ONLY
+                 FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
+                                  WORLD_READ WORLD_EXECUTE)
+endforeach()
+
+# An application bundle, with App Nap held off for the whole run. The
+# uninstall script travels inside it, where an administrator finds it.
+enable_language(OBJCXX)
+add_executable(quillmere-watchdog MACOSX_BUNDLE
+  app/main.cpp platform/macos/app_nap.mm ${_macos}/uninstall)
+set_source_files_properties(${_macos}/uninstall PROPERTIES MACOSX_PACKAGE_LOCATION Resources)
+set_target_properties(quillmere-watchdog PROPERTIES
+  MACOSX_BUNDLE_INFO_PLIST ${CMAKE_SOURCE_DIR}/platform/macos/Info.plist.in
+  MACOSX_BUNDLE_BUNDLE_NAME quillmere-watchdog
+  MACOSX_BUNDLE_GUI_IDENTIFIER ${QUILLMERE_BUNDLE_ID}
+  MACOSX_BUNDLE_BUNDLE_VERSION ${QUILLMERE_RELEASE_VERSION}
+  MACOSX_BUNDLE_SHORT_VERSION_STRING ${QUILLMERE_RELEASE_VERSION})
+target_link_libraries(quillmere-watchdog PRIVATE quillmere_app "-framework Foundation")
+
+# Signed as a whole once linked, so the signature covers the Info.plist and
+# the resources. A Developer ID signature takes the hardened runtime and a
+# secure timestamp, as notarization requires.
+if(QUILLMERE_CODESIGN_IDENTITY)
+  set(_signing --sign "${QUILLMERE_CODESIGN_IDENTITY}" --options runtime --timestamp)
+else()
+  set(_signing --sign -)
+endif()
+add_custom_command(TARGET quillmere-watchdog POST_BUILD
+  COMMAND codesign --force ${_signing} "$<TARGET_BUNDLE_DIR:quillmere-watchdog>"
+  VERBATIM)
+
+# PREFIX/Applications and PREFIX/Library/LaunchAgents: where macOS looks
+# with the prefix / (for every user) or ~ (for one).
+install(TARGETS quillmere-watchdog BUNDLE DESTINATION Applications COMPONENT app)
+install(CODE "
+  set(QUILLMERE_LAUNCH_AGENT_TEMPLATE \"${CMAKE_SOURCE_DIR}/platform/macos/launch-agent.plist.in\")
+  set(QUILLMERE_LABEL ${QUILLMERE_BUNDLE_ID})
+  set(QUILLMERE_AGENT_FOLDER \"${QUILLMERE_AGENT_FOLDER}\")
+  set(QUILLMERE_AGENT_BUNDLE \"${QUILLMERE_AGENT_BUNDLE}\")
+  set(QUILLMERE_PROGRAM_IN_PREFIX
+      \"Applications/$<TARGET_BUNDLE_DIR_NAME:quillmere-watchdog>/Contents/MacOS/$<TARGET_FILE_NAME:quillmere-watchdog>\")"
+  COMPONENT app)
+install(SCRIPT cmake/install-launch-agent.cmake COMPONENT app)
+
+# The installer package: the app into /Applications and the LaunchAgent into
+# /Library/LaunchAgents (root:wheel, pkgbuild's recommended ownership), with
+# scripts that stop a running copy before and start the new one after.
+set(CPACK_GENERATOR productbuild)
+set(CPACK_PACKAGE_NAME quillmere-watchdog)
+set(CPACK_PACKAGE_VENDOR Ravelstow)
+set(CPACK_PACKAGE_VERSION ${QUILLMERE_RELEASE_VERSION})
+set(CPACK_PACKAGE_FILE_NAME quillmere-watchdog-${QUILLMERE_RELEASE_VERSION})
+set(CPACK_PRODUCTBUILD_IDENTIFIER ${QUILLMERE_BUNDLE_ID})
+set(CPACK_PACKAGING_INSTALL_PREFIX /)
+# One component, named: CPack's productbuild generator lists only named
+# components in the product, and a package without one would install
+# nothing. Its receipt is QUILLMERE_PACKAGE_ID.
+set(CPACK_COMPONENTS_ALL app)
+set(CPACK_PREFLIGHT_APP_SCRIPT ${_macos}/preinstall)
+set(CPACK_POSTFLIGHT_APP_SCRIPT ${_macos}/postinstall)
+if(QUILLMERE_INSTALLER_IDENTITY)
+  set(CPACK_PRODUCTBUILD_IDENTITY_NAME "${QUILLMERE_INSTALLER_IDENTITY}")
+endif()
+include(CPack)
+
+# The managed login-item profile, unsigned: the MDM that pushes it signs it.
+# Its identifiers are derived from the bundle's, so every build makes the
+# same ones and a new profile replaces the old.
+string(UUID QUILLMERE_PROFILE_UUID NAMESPACE 6ba7b811-9dad-11d1-80b4-00c04fd430c8
+       NAME "${QUILLMERE_BUNDLE_ID}.profile" TYPE SHA1 UPPER)
+string(UUID QUILLMERE_LOGIN_ITEM_UUID NAMESPACE 6ba7b811-9dad-11d1-80b4-00c04fd430c8
+       NAME "${QUILLMERE_BUNDLE_ID}.profile.login-item" TYPE SHA1 UPPER)
+set(QUILLMERE_RULE_TEAM "")
+if(QUILLMERE_TEAM_ID)
+  set(QUILLMERE_RULE_TEAM "
+          <key>TeamIdentifier</key>
+          <string>${QUILLMERE_TEAM_ID}</string>")
+endif()
+configure_file(platform/macos/managed-login-item.mobileconfig.in
+               ${CMAKE_BINARY_DIR}/quillmere-watchdog.mobileconfig @ONLY)
