@@ -5,9 +5,6 @@
 # programs, documentation or OpenGL, and with its own copies of the image
 # libraries rather than the system's. The app then needs nothing beyond
 # macOS itself. Defines fltk::fltk.
-#
-# Included before the project sets its warning flags: FLTK is not ours to
-# build with -Werror.
 include(FetchContent)
 
 set(FLTK_BUILD_SHARED_LIBS OFF CACHE BOOL "" FORCE)
