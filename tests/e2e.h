@@ -8,6 +8,11 @@
 
 namespace e2e {
 
+// How long the tests wait for the supervisor's window. Start-up takes well
+// under a second on an idle machine; under sanitizers, with the disk and
+// both cores busy, it has taken over fifteen.
+constexpr double kStartUpSeconds = 30.0;
+
 // The id of the supervisor's window (by its title), or "" if there is none.
 std::string FindWindow(const harness::Sandbox &sandbox);
 

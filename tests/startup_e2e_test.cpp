@@ -15,8 +15,8 @@ TEST(StartUp, WindowIsShrunkWhateverTheGeometryAndClosingEndsWithStatusZero) {
   ASSERT_NE(sandbox.Start(), 0);
 
   std::string window;
-  ASSERT_TRUE(
-      harness::WaitUntil([&] { return !(window = e2e::FindWindow(sandbox)).empty(); }, 15.0));
+  ASSERT_TRUE(harness::WaitUntil([&] { return !(window = e2e::FindWindow(sandbox)).empty(); },
+                                 e2e::kStartUpSeconds));
   // FLTK reports 0x0; the X server keeps the window at its least, 1x1.
   EXPECT_TRUE(harness::WaitUntil([&] { return e2e::XSize(sandbox, window) == "1x1"; }, 3.0))
       << e2e::XSize(sandbox, window);
@@ -40,8 +40,8 @@ TEST(StartUp, AnUnknownOptionPrintsTheToolkitsSummaryAndStartUpGoesOn) {
   ASSERT_NE(sandbox.Start(), 0);
 
   std::string window;
-  EXPECT_TRUE(
-      harness::WaitUntil([&] { return !(window = e2e::FindWindow(sandbox)).empty(); }, 15.0));
+  EXPECT_TRUE(harness::WaitUntil([&] { return !(window = e2e::FindWindow(sandbox)).empty(); },
+                                 e2e::kStartUpSeconds));
   EXPECT_EQ(e2e::XSize(sandbox, window), "1x1");
   const std::string errors = sandbox.Stderr();
   EXPECT_NE(errors.find("options are:\n"), std::string::npos) << errors;
@@ -54,7 +54,7 @@ TEST(StartUp, WithoutTheBundleTheFirstTickEndsTheSupervisorWithStatusZero) {
   options.installBundle = false;
   harness::Sandbox sandbox(options);
   ASSERT_NE(sandbox.Start(), 0);
-  const std::optional<double> shrunk = e2e::WaitUntilShrunk(sandbox, 15.0);
+  const std::optional<double> shrunk = e2e::WaitUntilShrunk(sandbox, e2e::kStartUpSeconds);
   ASSERT_TRUE(shrunk.has_value());
 
   const std::optional<harness::SupervisorExit> exit = sandbox.WaitForExit(10.0);
