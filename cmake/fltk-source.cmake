@@ -24,7 +24,9 @@ set(FLTK_USE_SYSTEM_ZLIB OFF CACHE BOOL "" FORCE)
 FetchContent_Declare(fltk
   URL https://github.com/fltk/fltk/releases/download/release-1.4.5/fltk-1.4.5-source.tar.bz2
   URL_HASH SHA256=b5a52489b7ffae196db2076adb4c1b18170db0d047f5e93539a382603461564b
-  DOWNLOAD_EXTRACT_TIMESTAMP TRUE)
+  DOWNLOAD_EXTRACT_TIMESTAMP TRUE
+  # Its headers are not ours to warn about.
+  SYSTEM)
 FetchContent_MakeAvailable(fltk)
 message(STATUS "Using FLTK 1.4.5, built from source for ${CMAKE_OSX_ARCHITECTURES}, "
                "macOS ${CMAKE_OSX_DEPLOYMENT_TARGET} and later")

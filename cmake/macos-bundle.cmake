@@ -13,7 +13,8 @@ set(QUILLMERE_AGENT_BUNDLE ${QUILLMERE_AGENT_FOLDER}/Quillmere.app)
 # macOS reads at most three integers of a bundle's version.
 set(QUILLMERE_RELEASE_VERSION
     ${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.${PROJECT_VERSION_PATCH})
-set(QUILLMERE_INSTALLED_APP /Applications/quillmere-watchdog.app)
+set(QUILLMERE_APP_NAME quillmere-watchdog.app)
+set(QUILLMERE_INSTALLED_APP /Applications/${QUILLMERE_APP_NAME})
 # The receipt of the installer package: its one component's.
 set(QUILLMERE_PACKAGE_ID ${QUILLMERE_BUNDLE_ID}.app)
 
@@ -33,6 +34,7 @@ foreach(script preinstall postinstall uninstall)
                  FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
                                   WORLD_READ WORLD_EXECUTE)
 endforeach()
+configure_file(platform/macos/package/component.plist.in ${_macos}/component.plist @ONLY)
 
 # An application bundle, with App Nap held off for the whole run. The
 # uninstall script travels inside it, where an administrator finds it.
@@ -82,6 +84,10 @@ set(CPACK_PACKAGE_VENDOR Ravelstow)
 set(CPACK_PACKAGE_VERSION ${QUILLMERE_RELEASE_VERSION})
 set(CPACK_PACKAGE_FILE_NAME quillmere-watchdog-${QUILLMERE_RELEASE_VERSION})
 set(CPACK_PRODUCTBUILD_IDENTIFIER ${QUILLMERE_BUNDLE_ID})
+# Staged under DESTDIR with the prefix /, so that the LaunchAgent names the
+# app where the package puts it, not where CPack stages it.
+set(CPACK_SET_DESTDIR ON)
+set(CPACK_INSTALL_PREFIX /)
 set(CPACK_PACKAGING_INSTALL_PREFIX /)
 # One component, named: CPack's productbuild generator lists only named
 # components in the product, and a package without one would install
@@ -89,6 +95,11 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /)
 set(CPACK_COMPONENTS_ALL app)
 set(CPACK_PREFLIGHT_APP_SCRIPT ${_macos}/preinstall)
 set(CPACK_POSTFLIGHT_APP_SCRIPT ${_macos}/postinstall)
+# The app is not relocatable, and the product is native on both
+# architectures (platform/macos/package/CPack.distribution.dist.in, found
+# through the module path).
+set(CPACK_COMPONENT_APP_PLIST ${_macos}/component.plist)
+list(PREPEND CMAKE_MODULE_PATH ${CMAKE_SOURCE_DIR}/platform/macos/package)
 if(QUILLMERE_INSTALLER_IDENTITY)
   set(CPACK_PRODUCTBUILD_IDENTITY_NAME "${QUILLMERE_INSTALLER_IDENTITY}")
 endif()

@@ -172,6 +172,10 @@ def check_package(build):
         "CPACK_PACKAGE_VERSION": VERSION,
         "CPACK_PACKAGE_FILE_NAME": f"quillmere-watchdog-{VERSION}",
         "CPACK_PACKAGING_INSTALL_PREFIX": "/",
+        # Staged under DESTDIR with the prefix /: the LaunchAgent then names
+        # the app where the package puts it.
+        "CPACK_SET_DESTDIR": "ON",
+        "CPACK_INSTALL_PREFIX": "/",
     }
     for key, value in wanted.items():
         expect(settings.get(key) == value, f"CPack: {key} is {settings.get(key)!r}, expected {value!r}")
@@ -186,6 +190,24 @@ def check_package(build):
             expect(os.path.basename(path) == script and os.path.isfile(path)
                    and os.access(path, os.X_OK),
                    f"CPack: {key} is {path!r}, expected the executable {script} script")
+        # The app is installed where the package says, not relocated.
+        key = f"CPACK_COMPONENT_{component.upper()}_PLIST"
+        bundles = load(settings[key]) if key in settings else []
+        expect(isinstance(bundles, list) and len(bundles) == 1
+               and bundles[0].get("RootRelativeBundlePath") == f"Applications/{APP}"
+               and bundles[0].get("BundleIsRelocatable") is False,
+               f"CPack: {key} does not make Applications/{APP} a bundle that stays in place")
+    # The product is native on both architectures: CPack takes our
+    # distribution template from its module path.
+    templates = [os.path.join(folder, "CPack.distribution.dist.in")
+                 for folder in settings.get("CPACK_MODULE_PATH", "").split(";") if folder]
+    templates = [path for path in templates if os.path.isfile(path)]
+    expect(len(templates) >= 1, "CPack: no distribution template of ours on CPACK_MODULE_PATH")
+    for path in templates[:1]:
+        with open(path, encoding="utf-8") as file:
+            text = file.read()
+        expect('hostArchitectures="arm64,x86_64"' in text and "@CPACK_PACKAGEMAKER_CHOICES@" in text,
+               f"CPack: {path} does not list both architectures and the choices")
     expect("CPACK_PRODUCTBUILD_IDENTITY_NAME" not in settings,
            "CPack: the package is signed though no installer identity was given")
 
