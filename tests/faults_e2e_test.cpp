@@ -23,6 +23,17 @@ bool WaitForTicks(const harness::Sandbox &sandbox, size_t ticks) {
                             5.0 * static_cast<double>(ticks) + 10.0);
 }
 
+// Waits until the last tick has done its work, in the cases where every tick
+// asks for a relaunch: its `open` logged and none of its commands left.
+bool WaitForTickDone(const harness::Sandbox &sandbox, pid_t supervisor) {
+  return harness::WaitUntil(
+      [&] {
+        return sandbox.Calls("open").size() == Ticks(sandbox) &&
+               harness::ChildrenOf(supervisor).empty();
+      },
+      5.0);
+}
+
 // Zombies whose parent lives in the supervisor's sandbox.
 std::set<pid_t> ZombiesIn(pid_t supervisor) {
   const std::vector<pid_t> members = harness::PidsBesides(supervisor);
@@ -70,7 +81,7 @@ TEST(Faults, ACrashLoopingAgentIsRelaunchedEveryTickAndNothingLeaks) {
   const pid_t supervisor = sandbox.Start();
   ASSERT_NE(supervisor, 0);
   ASSERT_TRUE(WaitForTicks(sandbox, 1));
-  harness::Pause(1.5);
+  ASSERT_TRUE(WaitForTickDone(sandbox, supervisor));
   const int descriptors = harness::OpenDescriptorCount(supervisor);
   const int threads = harness::ThreadCount(supervisor);
 
@@ -91,10 +102,10 @@ TEST(Faults, ACrashLoopingAgentIsRelaunchedEveryTickAndNothingLeaks) {
       },
       5.0 * 31 + 10.0);
   ASSERT_GE(Ticks(sandbox), 31U);
-  harness::Pause(1.5);
+  // Every tick found the agent gone and asked for it again.
+  EXPECT_TRUE(WaitForTickDone(sandbox, supervisor));
 
   EXPECT_TRUE(lingering.empty()) << lingering.size() << " zombies were left";
-  // Every tick found the agent gone and asked for it again.
   EXPECT_EQ(sandbox.Calls("open").size(), Ticks(sandbox));
   EXPECT_EQ(harness::OpenDescriptorCount(supervisor), descriptors);
   EXPECT_EQ(harness::ThreadCount(supervisor), threads);
@@ -111,13 +122,13 @@ void ExpectNoPileUpWithout(const std::string &command) {
   const pid_t supervisor = sandbox.Start();
   ASSERT_NE(supervisor, 0);
   ASSERT_TRUE(WaitForTicks(sandbox, 1));
-  harness::Pause(1.0);
-  ASSERT_EQ(sandbox.AgentPids().size(), 1U);
+  ASSERT_TRUE(WaitForTickDone(sandbox, supervisor));
+  ASSERT_TRUE(harness::WaitUntil([&] { return sandbox.AgentPids().size() == 1; }, 5.0));
   const pid_t agent = sandbox.AgentPids()[0];
   const size_t processes = harness::PidsBesides(supervisor).size();
 
   ASSERT_TRUE(WaitForTicks(sandbox, 11));
-  harness::Pause(1.0);
+  EXPECT_TRUE(WaitForTickDone(sandbox, supervisor));
   EXPECT_EQ(sandbox.Calls("open").size(), Ticks(sandbox));
   EXPECT_EQ(sandbox.AgentPids(), std::vector<pid_t>{agent});
   EXPECT_EQ(harness::PidsBesides(supervisor).size(), processes);
