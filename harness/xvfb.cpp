@@ -26,8 +26,11 @@ Xvfb::Xvfb() {
     if (quiet >= 0) {
       dup2(quiet, STDERR_FILENO);
     }
-    execlp("Xvfb", "Xvfb", "-displayfd", "3", "-nolisten", "tcp", "-screen", "0", "1024x768x24",
-           static_cast<char *>(nullptr));
+    // -noreset: the tests' queries connect and leave while the supervisor
+    // starts; without it the server resets each time its last client
+    // leaves, and a client connecting meanwhile finds no display.
+    execlp("Xvfb", "Xvfb", "-displayfd", "3", "-noreset", "-nolisten", "tcp", "-screen", "0",
+           "1024x768x24", static_cast<char *>(nullptr));
     _exit(127);
   }
   close(pipeFds[1]);

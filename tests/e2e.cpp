@@ -66,6 +66,14 @@ void ExpectFirstTickFiveSecondsAfterArming(double startListing, double shrunkSee
   EXPECT_LE(tick - shrunkSeen, 5.0 + 1.0) << "the first tick came late";
 }
 
+std::string Account(const harness::Sandbox &sandbox) {
+  const std::optional<harness::SupervisorExit> exit = sandbox.Exit();
+  const std::string state = exit
+                                ? "the supervisor ended with status " + std::to_string(exit->status)
+                                : "the supervisor still runs";
+  return state + "; its standard error:\n" + sandbox.Stderr();
+}
+
 void CloseWindow(const harness::Sandbox &sandbox, const std::string &window) {
   OnDisplay(sandbox, std::string(CLOSE_WINDOW_TOOL) + " " + window);
 }

@@ -31,6 +31,10 @@ std::optional<double> WaitUntilShrunk(const harness::Sandbox &sandbox, double se
 // shrunk (it came before), so the bounds hold however long start-up took.
 void ExpectFirstTickFiveSecondsAfterArming(double startListing, double shrunkSeen, double tick);
 
+// What the supervisor left to go by when a wait for it failed: whether and
+// how it ended, and its standard error.
+std::string Account(const harness::Sandbox &sandbox);
+
 // Sends WM_DELETE_WINDOW, as a window manager does for a close request.
 void CloseWindow(const harness::Sandbox &sandbox, const std::string &window);
 

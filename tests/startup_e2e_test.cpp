@@ -16,7 +16,8 @@ TEST(StartUp, WindowIsShrunkWhateverTheGeometryAndClosingEndsWithStatusZero) {
 
   std::string window;
   ASSERT_TRUE(harness::WaitUntil([&] { return !(window = e2e::FindWindow(sandbox)).empty(); },
-                                 e2e::kStartUpSeconds));
+                                 e2e::kStartUpSeconds))
+      << e2e::Account(sandbox);
   // FLTK reports 0x0; the X server keeps the window at its least, 1x1.
   EXPECT_TRUE(harness::WaitUntil([&] { return e2e::XSize(sandbox, window) == "1x1"; }, 3.0))
       << e2e::XSize(sandbox, window);
@@ -41,7 +42,8 @@ TEST(StartUp, AnUnknownOptionPrintsTheToolkitsSummaryAndStartUpGoesOn) {
 
   std::string window;
   EXPECT_TRUE(harness::WaitUntil([&] { return !(window = e2e::FindWindow(sandbox)).empty(); },
-                                 e2e::kStartUpSeconds));
+                                 e2e::kStartUpSeconds))
+      << e2e::Account(sandbox);
   EXPECT_EQ(e2e::XSize(sandbox, window), "1x1");
   const std::string errors = sandbox.Stderr();
   EXPECT_NE(errors.find("options are:\n"), std::string::npos) << errors;
@@ -55,7 +57,7 @@ TEST(StartUp, WithoutTheBundleTheFirstTickEndsTheSupervisorWithStatusZero) {
   harness::Sandbox sandbox(options);
   ASSERT_NE(sandbox.Start(), 0);
   const std::optional<double> shrunk = e2e::WaitUntilShrunk(sandbox, e2e::kStartUpSeconds);
-  ASSERT_TRUE(shrunk.has_value());
+  ASSERT_TRUE(shrunk.has_value()) << e2e::Account(sandbox);
 
   const std::optional<harness::SupervisorExit> exit = sandbox.WaitForExit(10.0);
   ASSERT_TRUE(exit.has_value());

@@ -32,7 +32,7 @@ TEST(Supervision, ARunningAgentIsLeftAloneTickAfterTick) {
   ASSERT_TRUE(harness::WaitUntil([&] { return sandbox.AgentPids().size() == 1; }, 5.0));
   const pid_t agent = sandbox.AgentPids()[0];
   const std::optional<double> shrunk = e2e::WaitUntilShrunk(sandbox, e2e::kStartUpSeconds);
-  ASSERT_TRUE(shrunk.has_value());
+  ASSERT_TRUE(shrunk.has_value()) << e2e::Account(sandbox);
 
   ASSERT_TRUE(WaitForListings(sandbox, 4, 20.0));
   const std::vector<double> listings = sandbox.CallTimes("ls");
