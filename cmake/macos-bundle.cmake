@@ -38,7 +38,6 @@ configure_file(platform/macos/package/component.plist.in ${_macos}/component.pli
 
 # An application bundle, with App Nap held off for the whole run. The
 # uninstall script travels inside it, where an administrator finds it.
-enable_language(OBJCXX)
 add_executable(quillmere-watchdog MACOSX_BUNDLE
   app/main.cpp platform/macos/app_nap.mm ${_macos}/uninstall)
 set_source_files_properties(${_macos}/uninstall PROPERTIES MACOSX_PACKAGE_LOCATION Resources)
@@ -49,6 +48,11 @@ set_target_properties(quillmere-watchdog PROPERTIES
   MACOSX_BUNDLE_BUNDLE_VERSION ${QUILLMERE_RELEASE_VERSION}
   MACOSX_BUNDLE_SHORT_VERSION_STRING ${QUILLMERE_RELEASE_VERSION})
 target_link_libraries(quillmere-watchdog PRIVATE quillmere_app "-framework Foundation")
+# Linked as it is installed: FLTK's library folder in the build tree would
+# otherwise become a run path, which installing removes with
+# install_name_tool after the bundle was signed, breaking the signature. The
+# app needs no run path: it links nothing outside macOS.
+set_target_properties(quillmere-watchdog PROPERTIES BUILD_WITH_INSTALL_RPATH ON)
 
 # Signed as a whole once linked, so the signature covers the Info.plist and
 # the resources. A Developer ID signature takes the hardened runtime and a
@@ -98,6 +102,16 @@ set(CPACK_POSTFLIGHT_APP_SCRIPT ${_macos}/postinstall)
 # The app is not relocatable, and the product is native on both
 # architectures (platform/macos/package/CPack.distribution.dist.in, found
 # through the module path).
+# With domains on, CPack leaves out the deprecated `auth` attribute. Our
+# template writes the same domains element itself, beside its own options:
+# CPack's combined content (CPACK_APPLE_PKG_INSTALLER_CONTENT) brings an
+# options element of its own, without hostArchitectures, and a distribution
+# has one, so the template takes the choices alone (CPACK_PACKAGEMAKER_CHOICES,
+# which CPack still sets for templates that write their own options).
+set(CPACK_PRODUCTBUILD_DOMAINS ON)
+set(CPACK_PRODUCTBUILD_DOMAINS_ANYWHERE OFF)
+set(CPACK_PRODUCTBUILD_DOMAINS_USER OFF)
+set(CPACK_PRODUCTBUILD_DOMAINS_ROOT ON)
 set(CPACK_COMPONENT_APP_PLIST ${_macos}/component.plist)
 list(PREPEND CMAKE_MODULE_PATH ${CMAKE_SOURCE_DIR}/platform/macos/package)
 if(QUILLMERE_INSTALLER_IDENTITY)
