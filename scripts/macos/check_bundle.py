@@ -1,12 +1,15 @@
 #!/usr/bin/env python3
 """Checks what one macOS cross-configure generated: the bundle's objects (for
 one architecture, at the deployment target), its link and signing command,
-its Info.plist, the LaunchAgent that `cmake --install` wrote under two
-prefixes, the installer package's CPack configuration and the managed
-login-item profile. Prints each finding and exits 1 if there is any.
+that installing it edited nothing, its Info.plist, the LaunchAgent that
+`cmake --install` wrote under two prefixes, the test discovery's timeout,
+the installer package's CPack configuration and the managed login-item
+profile. Prints each finding and exits 1 if there is any.
 
-usage: check_bundle.py --arch ARCH --build BUILD --prefix PREFIX
-                       --destdir DESTDIR OBJECT...
+usage: check_bundle.py --arch ARCH --build BUILD --fltk-library WORD
+                       --edits LOG --prefix PREFIX --destdir DESTDIR OBJECT...
+  WORD     how the link line names FLTK's library
+  LOG      the calls of install_name_tool while both installs ran
   PREFIX   an install with --prefix PREFIX
   DESTDIR  an install with --prefix / under DESTDIR
 """
@@ -19,8 +22,9 @@ import stat
 import struct
 import sys
 
-# Every framework the bundle needs: FLTK's (Homebrew's fltk-config) and
-# Foundation for the App Nap opt-out.
+# Every framework the bundle needs: FLTK's (Homebrew's fltk-config, or
+# FLTK's own build with a macOS 15 SDK or later) and Foundation for the App
+# Nap opt-out.
 FRAMEWORKS = {"Cocoa", "Foundation"}
 WEAK_FRAMEWORKS = {"UniformTypeIdentifiers", "ScreenCaptureKit"}
 LABEL = "com.ravelstow.quillmere-watchdog"
@@ -32,6 +36,10 @@ AGENT_BUNDLE = AGENT_FOLDER + "/Quillmere.app"
 CPU_TYPES = {"arm64": 0x0100000C, "x86_64": 0x01000007}
 LC_BUILD_VERSION = 0x32
 PLATFORM_MACOS = 1
+# GoogleTest's discovery runs each test program once as it is built; CMake
+# gives it 5 s by default, and the build fails when it takes longer, as it
+# has on busy hosted Macs.
+MINIMUM_DISCOVERY_TIMEOUT = 30
 
 problems = []
 
@@ -72,7 +80,7 @@ def normalised(version):
     return ".".join(str(int(part)) for part in parts)
 
 
-def check_link_line(words, arch):
+def check_link_line(words, arch, fltk_library):
     frameworks, weak = set(), set()
     for index, word in enumerate(words):
         if word in ("-framework", "-weak_framework"):
@@ -86,7 +94,19 @@ def check_link_line(words, arch):
            f"link line: frameworks {sorted(frameworks)}, expected {sorted(FRAMEWORKS)}")
     expect(weak == WEAK_FRAMEWORKS,
            f"link line: weak frameworks {sorted(weak)}, expected {sorted(WEAK_FRAMEWORKS)}")
-    expect("-lfltk" in words, "link line: no -lfltk")
+    expect(fltk_library in words, f"link line: no {fltk_library}")
+    # A run path is where the installed app looks for libraries: one into
+    # the build machine is useless on a Mac, and CMake removes it at install
+    # time by editing the executable, after it was signed.
+    rpaths = []
+    for index, word in enumerate(words):
+        if word.startswith("-Wl,"):
+            parts = word.split(",")[1:]
+            rpaths += [parts[i + 1] for i, part in enumerate(parts[:-1]) if part == "-rpath"]
+        elif word == "-rpath" and index + 1 < len(words):
+            rpaths.append(words[index + 1])
+    for rpath in rpaths:
+        expect(rpath.startswith("@"), f"link line: run path {rpath}, a folder of the build machine")
     arches = [words[i + 1] for i, word in enumerate(words[:-1]) if word == "-arch"]
     expect(arches == [arch], f"link line: -arch {arches}, expected [{arch!r}]")
 
@@ -100,6 +120,34 @@ def check_signing(words):
     expect(args[:3] == ["--force", "--sign", "-"],
            f"link line: codesign {' '.join(args[:3])}, expected ad-hoc signing (--force --sign -)")
     expect(any(arg.endswith("/" + APP) for arg in args), f"link line: codesign does not sign {APP}")
+
+
+def check_no_edits(log):
+    """Nothing may change the executable once it is signed: CMake's install
+    scripts call install_name_tool only to edit it."""
+    if os.path.exists(log):
+        with open(log, encoding="utf-8") as file:
+            for call in file.read().splitlines():
+                problems.append(f"install: the signed executable was edited: {call}")
+
+
+def check_test_discovery(build):
+    """Every gtest_discover_tests call gives its discovery a timeout of at
+    least MINIMUM_DISCOVERY_TIMEOUT: on the build line (CMake up to 4.3) or
+    in the discovery script it generates (4.4 on)."""
+    timeouts = []
+    with open(os.path.join(build, "build.ninja"), encoding="utf-8") as file:
+        timeouts += re.findall(r"TEST_DISCOVERY_TIMEOUT=(\d+)", file.read())
+    for folder, _, files in os.walk(build):
+        for name in files:
+            if name.endswith(".cmake") and ("_discovery" in name or "_include" in name):
+                with open(os.path.join(folder, name), encoding="utf-8") as file:
+                    timeouts += re.findall(r"TEST_DISCOVERY_TIMEOUT \[=*\[(\d+)\]", file.read())
+    expect(timeouts, "tests: no GoogleTest discovery with a timeout was generated")
+    for timeout in timeouts:
+        expect(int(timeout) >= MINIMUM_DISCOVERY_TIMEOUT,
+               f"tests: a test discovery times out after {timeout} s, "
+               f"expected at least {MINIMUM_DISCOVERY_TIMEOUT}")
 
 
 def load(path):
@@ -176,6 +224,12 @@ def check_package(build):
         # the app where the package puts it.
         "CPACK_SET_DESTDIR": "ON",
         "CPACK_INSTALL_PREFIX": "/",
+        # Domains, not the deprecated auth attribute, say where it installs:
+        # onto the running system only.
+        "CPACK_PRODUCTBUILD_DOMAINS": "ON",
+        "CPACK_PRODUCTBUILD_DOMAINS_ANYWHERE": "OFF",
+        "CPACK_PRODUCTBUILD_DOMAINS_USER": "OFF",
+        "CPACK_PRODUCTBUILD_DOMAINS_ROOT": "ON",
     }
     for key, value in wanted.items():
         expect(settings.get(key) == value, f"CPack: {key} is {settings.get(key)!r}, expected {value!r}")
@@ -208,6 +262,14 @@ def check_package(build):
             text = file.read()
         expect('hostArchitectures="arm64,x86_64"' in text and "@CPACK_PACKAGEMAKER_CHOICES@" in text,
                f"CPack: {path} does not list both architectures and the choices")
+        # One options and one domains element: CPack's combined content
+        # would bring a second of each.
+        expect(text.count("<options") == 1 and text.count("<domains") == 1
+               and "CPACK_APPLE_PKG_INSTALLER_CONTENT" not in text,
+               f"CPack: {path} does not have exactly one options and one domains element")
+        expect('<domains enable_anywhere="false" enable_currentUserHome="false" '
+               'enable_localSystem="true"/>' in text,
+               f"CPack: {path}'s domains are not the running system's alone")
     expect("CPACK_PRODUCTBUILD_IDENTITY_NAME" not in settings,
            "CPack: the package is signed though no installer identity was given")
 
@@ -240,6 +302,8 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--arch", required=True, choices=sorted(CPU_TYPES))
     parser.add_argument("--build", required=True)
+    parser.add_argument("--fltk-library", required=True)
+    parser.add_argument("--edits", required=True)
     parser.add_argument("--prefix", required=True)
     parser.add_argument("--destdir", required=True)
     parser.add_argument("objects", nargs="+")
@@ -253,11 +317,14 @@ def main():
         check_object(path, args.arch, deployment_target)
     with open(os.path.join(args.build, "link-command"), encoding="utf-8") as file:
         words = shlex.split(file.read())
-    check_link_line(words, args.arch)
+    check_link_line(words, args.arch, args.fltk_library)
     check_signing(words)
+    check_no_edits(args.edits)
     check_info_plist(info, deployment_target)
     check_launch_agent("", args.prefix)
     check_launch_agent(args.destdir, "/")
+    if os.path.exists(os.path.join(args.build, "tests")):
+        check_test_discovery(args.build)
     check_package(args.build)
     check_profile(os.path.join(args.build, "quillmere-watchdog.mobileconfig"))
     for problem in problems:

@@ -1,0 +1,1 @@
+// Stands in for FLTK 1.4.5's C++ sources in the macOS cross-check.
