@@ -106,7 +106,7 @@ def check_link_line(words, arch, fltk_library):
         elif word == "-rpath" and index + 1 < len(words):
             rpaths.append(words[index + 1])
     for rpath in rpaths:
-        expect(rpath.startswith("@"), f"link line: run path {rpath}, a folder of the build machine")
+        expect(rpath.startswith("@"), f"link line: the app gets the run path {rpath}, a folder of the build machine")
     arches = [words[i + 1] for i, word in enumerate(words[:-1]) if word == "-arch"]
     expect(arches == [arch], f"link line: -arch {arches}, expected [{arch!r}]")
 
