@@ -29,7 +29,11 @@ set(QUILLMERE_TEAM_ID "$ENV{QUILLMERE_TEAM_ID}" CACHE STRING
     "Team identifier of the Developer ID, which the profile's rules then also require")
 
 set(_macos ${CMAKE_BINARY_DIR}/macos)
-foreach(script preinstall postinstall uninstall)
+# Every script that acts on the users' sessions finds them the same way; the
+# installer runs each package script alone, so each carries the function.
+file(READ platform/macos/package/gui-sessions.sh QUILLMERE_GUI_SESSIONS)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS platform/macos/package/gui-sessions.sh)
+foreach(script preinstall postinstall uninstall agent-upgrade)
   configure_file(platform/macos/package/${script}.in ${_macos}/${script} @ONLY
                  FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
                                   WORLD_READ WORLD_EXECUTE)
@@ -37,10 +41,12 @@ endforeach()
 configure_file(platform/macos/package/component.plist.in ${_macos}/component.plist @ONLY)
 
 # An application bundle, with App Nap held off for the whole run. The
-# uninstall script travels inside it, where an administrator finds it.
+# uninstall script and the agent's upgrade hold travel inside it, where an
+# administrator finds them.
 add_executable(quillmere-watchdog MACOSX_BUNDLE
-  app/main.cpp platform/macos/app_nap.mm ${_macos}/uninstall)
-set_source_files_properties(${_macos}/uninstall PROPERTIES MACOSX_PACKAGE_LOCATION Resources)
+  app/main.cpp platform/macos/app_nap.mm ${_macos}/uninstall ${_macos}/agent-upgrade)
+set_source_files_properties(${_macos}/uninstall ${_macos}/agent-upgrade PROPERTIES
+                            MACOSX_PACKAGE_LOCATION Resources)
 set_target_properties(quillmere-watchdog PROPERTIES
   MACOSX_BUNDLE_INFO_PLIST ${CMAKE_SOURCE_DIR}/platform/macos/Info.plist.in
   MACOSX_BUNDLE_BUNDLE_NAME quillmere-watchdog

@@ -203,6 +203,14 @@ def check_launch_agent(destination, prefix):
            f"LaunchAgent: LimitLoadToSessionType is {sessions!r}, expected Aqua")
 
 
+def check_resources(destination, prefix):
+    """The administrator's scripts travel in the installed bundle."""
+    for script in ("uninstall", "agent-upgrade"):
+        path = os.path.join(destination + prefix, "Applications", APP, "Contents", "Resources", script)
+        expect(os.path.isfile(path) and os.access(path, os.X_OK),
+               f"bundle: no executable {script} at {path}")
+
+
 def cpack_settings(path):
     """The set(NAME "VALUE") lines of a generated CPackConfig.cmake."""
     settings = {}
@@ -323,6 +331,8 @@ def main():
     check_info_plist(info, deployment_target)
     check_launch_agent("", args.prefix)
     check_launch_agent(args.destdir, "/")
+    check_resources("", args.prefix)
+    check_resources(args.destdir, "/")
     if os.path.exists(os.path.join(args.build, "tests")):
         check_test_discovery(args.build)
     check_package(args.build)
