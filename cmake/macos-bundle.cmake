@@ -49,7 +49,9 @@ set_source_files_properties(${_macos}/uninstall ${_macos}/agent-upgrade PROPERTI
                             MACOSX_PACKAGE_LOCATION Resources)
 set_target_properties(quillmere-watchdog PROPERTIES
   MACOSX_BUNDLE_INFO_PLIST ${CMAKE_SOURCE_DIR}/platform/macos/Info.plist.in
-  MACOSX_BUNDLE_BUNDLE_NAME quillmere-watchdog
+  # The application menu's name (About, Hide and Quit it): macOS takes at
+  # most 15 characters of it. The executable keeps its name.
+  MACOSX_BUNDLE_BUNDLE_NAME "Quillmere Watch"
   MACOSX_BUNDLE_GUI_IDENTIFIER ${QUILLMERE_BUNDLE_ID}
   MACOSX_BUNDLE_BUNDLE_VERSION ${QUILLMERE_RELEASE_VERSION}
   MACOSX_BUNDLE_SHORT_VERSION_STRING ${QUILLMERE_RELEASE_VERSION})
@@ -78,6 +80,7 @@ install(TARGETS quillmere-watchdog BUNDLE DESTINATION Applications COMPONENT app
 install(CODE "
   set(QUILLMERE_LAUNCH_AGENT_TEMPLATE \"${CMAKE_SOURCE_DIR}/platform/macos/launch-agent.plist.in\")
   set(QUILLMERE_LABEL ${QUILLMERE_BUNDLE_ID})
+  set(QUILLMERE_APP_BUNDLE_ID ${QUILLMERE_BUNDLE_ID})
   set(QUILLMERE_AGENT_FOLDER \"${QUILLMERE_AGENT_FOLDER}\")
   set(QUILLMERE_AGENT_BUNDLE \"${QUILLMERE_AGENT_BUNDLE}\")
   set(QUILLMERE_PROGRAM_IN_PREFIX

@@ -31,6 +31,7 @@ LABEL = "com.ravelstow.quillmere-watchdog"
 VERSION = "1.0.1"
 APP = "quillmere-watchdog.app"
 EXECUTABLE = "quillmere-watchdog"
+APP_MENU_NAME = "Quillmere Watch"
 AGENT_FOLDER = "/Applications/Ravelstow"
 AGENT_BUNDLE = AGENT_FOLDER + "/Quillmere.app"
 CPU_TYPES = {"arm64": 0x0100000C, "x86_64": 0x01000007}
@@ -163,6 +164,7 @@ def check_info_plist(info, deployment_target):
     wanted = {
         "CFBundleExecutable": EXECUTABLE,
         "CFBundleIdentifier": LABEL,
+        "CFBundleName": APP_MENU_NAME,
         "CFBundlePackageType": "APPL",
         "CFBundleInfoDictionaryVersion": "6.0",
         "CFBundleShortVersionString": VERSION,
@@ -175,6 +177,8 @@ def check_info_plist(info, deployment_target):
     for key, value in wanted.items():
         expect(info.get(key) == value, f"Info.plist: {key} is {info.get(key)!r}, expected {value!r}")
     expect(not info.get("LSUIElement"), "Info.plist: LSUIElement would hide the application menu")
+    expect(len(info.get("CFBundleName", "")) <= 15,
+           f"Info.plist: CFBundleName {info.get('CFBundleName')!r} is longer than macOS shows")
 
 
 def check_launch_agent(destination, prefix):
@@ -193,6 +197,9 @@ def check_launch_agent(destination, prefix):
            f"LaunchAgent: ProgramArguments is {agent.get('ProgramArguments')!r}, expected [{program!r}]")
     expect(os.path.isfile(destination + program),
            f"LaunchAgent: {program} is not where the bundle was installed")
+    associated = agent.get("AssociatedBundleIdentifiers")
+    expect(associated in (LABEL, [LABEL]),
+           f"LaunchAgent: AssociatedBundleIdentifiers is {associated!r}, expected the app's {LABEL!r}")
     expect(agent.get("RunAtLoad") is True, "LaunchAgent: RunAtLoad is not true")
     expect(agent.get("KeepAlive") == {"SuccessfulExit": False},
            f"LaunchAgent: KeepAlive is {agent.get('KeepAlive')!r}, expected {{SuccessfulExit: false}}")
