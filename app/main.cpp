@@ -12,6 +12,7 @@
 #endif
 
 #ifdef __APPLE__
+#include "platform/activation.h"
 #include "platform/app_nap.h"
 #else
 #include "platform/helper_path.h"
@@ -30,6 +31,11 @@ int main(int argc, char **argv) {
   Fl_Window *window = new Fl_Window(200, 200, 240, 180, "12345");
   ShowApplicationMenuItems();
   window->end();
+#ifdef __APPLE__
+  // Showing the window activates the app: the keyboard goes back to the app
+  // that had it.
+  LeaveKeyboardWithFrontApp();
+#endif
   window->show(argc, argv);
   // Shrunk at once, whatever size the command line asked for.
   window->resize(200, 200, 0, 0);

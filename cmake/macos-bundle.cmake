@@ -44,7 +44,8 @@ configure_file(platform/macos/package/component.plist.in ${_macos}/component.pli
 # uninstall script and the agent's upgrade hold travel inside it, where an
 # administrator finds them.
 add_executable(quillmere-watchdog MACOSX_BUNDLE
-  app/main.cpp platform/macos/app_nap.mm ${_macos}/uninstall ${_macos}/agent-upgrade)
+  app/main.cpp platform/macos/activation.mm platform/macos/app_nap.mm
+  ${_macos}/uninstall ${_macos}/agent-upgrade)
 set_source_files_properties(${_macos}/uninstall ${_macos}/agent-upgrade PROPERTIES
                             MACOSX_PACKAGE_LOCATION Resources)
 set_target_properties(quillmere-watchdog PROPERTIES
@@ -55,7 +56,7 @@ set_target_properties(quillmere-watchdog PROPERTIES
   MACOSX_BUNDLE_GUI_IDENTIFIER ${QUILLMERE_BUNDLE_ID}
   MACOSX_BUNDLE_BUNDLE_VERSION ${QUILLMERE_RELEASE_VERSION}
   MACOSX_BUNDLE_SHORT_VERSION_STRING ${QUILLMERE_RELEASE_VERSION})
-target_link_libraries(quillmere-watchdog PRIVATE quillmere_app "-framework Foundation")
+target_link_libraries(quillmere-watchdog PRIVATE quillmere_app "-framework AppKit" "-framework Foundation")
 # Linked as it is installed: FLTK's library folder in the build tree would
 # otherwise become a run path, which installing removes with
 # install_name_tool after the bundle was signed, breaking the signature. The

@@ -23,9 +23,9 @@ import struct
 import sys
 
 # Every framework the bundle needs: FLTK's (Homebrew's fltk-config, or
-# FLTK's own build with a macOS 15 SDK or later) and Foundation for the App
-# Nap opt-out.
-FRAMEWORKS = {"Cocoa", "Foundation"}
+# FLTK's own build with a macOS 15 SDK or later), Foundation for the App Nap
+# opt-out and AppKit for giving the keyboard back.
+FRAMEWORKS = {"Cocoa", "Foundation", "AppKit"}
 WEAK_FRAMEWORKS = {"UniformTypeIdentifiers", "ScreenCaptureKit"}
 LABEL = "com.ravelstow.quillmere-watchdog"
 VERSION = "1.0.1"
