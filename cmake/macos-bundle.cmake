@@ -26,7 +26,7 @@ set(QUILLMERE_CODESIGN_IDENTITY "$ENV{QUILLMERE_CODESIGN_IDENTITY}" CACHE STRING
 set(QUILLMERE_INSTALLER_IDENTITY "$ENV{QUILLMERE_INSTALLER_IDENTITY}" CACHE STRING
     "Developer ID Installer identity that signs the package; empty: unsigned")
 set(QUILLMERE_TEAM_ID "$ENV{QUILLMERE_TEAM_ID}" CACHE STRING
-    "Team identifier of the Developer ID, which the profile's rules then also require")
+    "Team identifier of the Developer ID; read from the identity's name when it has one")
 
 set(_macos ${CMAKE_BINARY_DIR}/macos)
 # Every script that acts on the users' sessions finds them the same way; the
@@ -136,11 +136,34 @@ string(UUID QUILLMERE_PROFILE_UUID NAMESPACE 6ba7b811-9dad-11d1-80b4-00c04fd430c
        NAME "${QUILLMERE_BUNDLE_ID}.profile" TYPE SHA1 UPPER)
 string(UUID QUILLMERE_LOGIN_ITEM_UUID NAMESPACE 6ba7b811-9dad-11d1-80b4-00c04fd430c8
        NAME "${QUILLMERE_BUNDLE_ID}.profile.login-item" TYPE SHA1 UPPER)
-set(QUILLMERE_RULE_TEAM "")
+# With a Developer ID the rules also require its team, so that they match
+# only what that team signed; an ad-hoc signature has no team, and rules that
+# required one would match nothing.
+set(_profile_team "")
+if(QUILLMERE_CODESIGN_IDENTITY MATCHES "^Developer ID Application: .* \\(([A-Z0-9]+)\\)$")
+  set(_profile_team ${CMAKE_MATCH_1})
+endif()
 if(QUILLMERE_TEAM_ID)
+  if(NOT QUILLMERE_CODESIGN_IDENTITY)
+    message(FATAL_ERROR "QUILLMERE_TEAM_ID is ${QUILLMERE_TEAM_ID}, but the app is signed ad hoc, "
+                        "without a team: the profile's rules would match nothing. Give "
+                        "QUILLMERE_CODESIGN_IDENTITY too, or no team.")
+  endif()
+  if(_profile_team AND NOT QUILLMERE_TEAM_ID STREQUAL _profile_team)
+    message(FATAL_ERROR "QUILLMERE_TEAM_ID is ${QUILLMERE_TEAM_ID}, but the app is signed by team "
+                        "${_profile_team} (QUILLMERE_CODESIGN_IDENTITY): the profile's rules would "
+                        "match nothing.")
+  endif()
+  set(_profile_team ${QUILLMERE_TEAM_ID})
+elseif(QUILLMERE_CODESIGN_IDENTITY AND NOT _profile_team)
+  message(FATAL_ERROR "The team of QUILLMERE_CODESIGN_IDENTITY cannot be read from its name; give "
+                      "it as QUILLMERE_TEAM_ID, so that the profile's rules require it.")
+endif()
+set(QUILLMERE_RULE_TEAM "")
+if(_profile_team)
   set(QUILLMERE_RULE_TEAM "
           <key>TeamIdentifier</key>
-          <string>${QUILLMERE_TEAM_ID}</string>")
+          <string>${_profile_team}</string>")
 endif()
 configure_file(platform/macos/managed-login-item.mobileconfig.in
                ${CMAKE_BINARY_DIR}/quillmere-watchdog.mobileconfig @ONLY)

@@ -8,6 +8,7 @@ profile. Prints each finding and exits 1 if there is any.
 
 usage: check_bundle.py --arch ARCH --build BUILD --fltk-library WORD
                        --edits LOG --prefix PREFIX --destdir DESTDIR OBJECT...
+       check_bundle.py profile PROFILE TEAM     (TEAM "" for none)
   WORD     how the link line names FLTK's library
   LOG      the calls of install_name_tool while both installs ran
   PREFIX   an install with --prefix PREFIX
@@ -289,7 +290,8 @@ def check_package(build):
            "CPack: the package is signed though no installer identity was given")
 
 
-def check_profile(path):
+def check_profile(path, team=""):
+    """The profile's payload; each rule requires TEAM, or no team at all."""
     profile = load(path)
     for key, value in {"PayloadType": "Configuration", "PayloadVersion": 1,
                        "PayloadScope": "System"}.items():
@@ -307,6 +309,10 @@ def check_profile(path):
         rules = {(rule.get("RuleType"), rule.get("RuleValue")) for rule in payload.get("Rules", [])}
         expect(rules == {("Label", LABEL), ("BundleIdentifier", LABEL)},
                f"profile: rules {sorted(rules)}, expected the LaunchAgent's label and the bundle identifier")
+        for rule in payload.get("Rules", []):
+            expect(rule.get("TeamIdentifier", "") == team,
+                   f"profile: the {rule.get('RuleType')} rule requires team "
+                   f"{rule.get('TeamIdentifier')!r}, expected {team or 'none'!r}")
     for uuid in uuids:
         expect(isinstance(uuid, str) and re.fullmatch(r"[0-9A-F]{8}(-[0-9A-F]{4}){3}-[0-9A-F]{12}", uuid),
                f"profile: {uuid!r} is not an upper-case UUID")
@@ -314,6 +320,12 @@ def check_profile(path):
 
 
 def main():
+    if sys.argv[1:2] == ["profile"]:
+        # check_bundle.py profile PATH TEAM: the profile alone.
+        check_profile(sys.argv[2], sys.argv[3])
+        for problem in problems:
+            print("check-macos:", problem)
+        return 1 if problems else 0
     parser = argparse.ArgumentParser()
     parser.add_argument("--arch", required=True, choices=sorted(CPU_TYPES))
     parser.add_argument("--build", required=True)
