@@ -22,6 +22,9 @@ int main(int argc, char **argv) {
 #ifdef __APPLE__
   // A background app with no visible window: keep App Nap off its tick.
   KeepTicksOnTimeInBackground();
+  // FLTK activates the app when it opens the display (for the status menu,
+  // then the window): the keyboard goes back to the app that had it.
+  LeaveKeyboardWithFrontApp();
 #else
   // Lets the relaunch's `open -g` find our stand-in for macOS's launcher.
   PutHelperDirectoryFirstOnPath();
@@ -31,11 +34,6 @@ int main(int argc, char **argv) {
   Fl_Window *window = new Fl_Window(200, 200, 240, 180, "12345");
   ShowApplicationMenuItems();
   window->end();
-#ifdef __APPLE__
-  // Showing the window activates the app: the keyboard goes back to the app
-  // that had it.
-  LeaveKeyboardWithFrontApp();
-#endif
   window->show(argc, argv);
   // Shrunk at once, whatever size the command line asked for.
   window->resize(200, 200, 0, 0);

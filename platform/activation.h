@@ -5,6 +5,7 @@
 // user is typing into, and a window of 0x0 would swallow what they type.
 #pragma once
 
-// Called once, before the window is shown: if another app is frontmost now,
-// the activation that start-up brings is given back to it.
+// Called once, before FLTK opens the display (which installing the status
+// menu does): if another app is frontmost now, the activation that start-up
+// brings is given back to it.
 void LeaveKeyboardWithFrontApp();

@@ -3,8 +3,9 @@
 #import <AppKit/AppKit.h>
 
 namespace {
-// FLTK activates the app while the window is shown; an activation later than
-// this is the user's own (the Dock, Command-Tab) and stays.
+// FLTK activates the app while it opens the display and shows the window; an
+// activation later than this is the user's own (the Dock, Command-Tab) and
+// stays.
 const NSTimeInterval kStartUpActivationWindow = 3.0;
 }  // namespace
 
