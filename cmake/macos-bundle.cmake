@@ -29,10 +29,18 @@ set(QUILLMERE_TEAM_ID "$ENV{QUILLMERE_TEAM_ID}" CACHE STRING
     "Team identifier of the Developer ID; read from the identity's name when it has one")
 
 set(_macos ${CMAKE_BINARY_DIR}/macos)
-# Every script that acts on the users' sessions finds them the same way; the
-# installer runs each package script alone, so each carries the function.
+# Every script that acts on the users' sessions finds them, and starts the
+# supervisor in one, the same way; the installer runs each package script
+# alone, so each carries the functions it uses.
 file(READ platform/macos/package/gui-sessions.sh QUILLMERE_GUI_SESSIONS)
-set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS platform/macos/package/gui-sessions.sh)
+file(READ platform/macos/package/start-in-session.sh QUILLMERE_START_IN_SESSION)
+# Their first lines tell shellcheck, which also checks them alone, their
+# shell and what the scripts that carry them define.
+foreach(functions QUILLMERE_GUI_SESSIONS QUILLMERE_START_IN_SESSION)
+  string(REGEX REPLACE "^(# shellcheck [^\n]*\n)+" "" ${functions} "${${functions}}")
+endforeach()
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+             platform/macos/package/gui-sessions.sh platform/macos/package/start-in-session.sh)
 foreach(script preinstall postinstall uninstall agent-upgrade)
   configure_file(platform/macos/package/${script}.in ${_macos}/${script} @ONLY
                  FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
@@ -63,17 +71,21 @@ target_link_libraries(quillmere-watchdog PRIVATE quillmere_app "-framework AppKi
 # app needs no run path: it links nothing outside macOS.
 set_target_properties(quillmere-watchdog PROPERTIES BUILD_WITH_INSTALL_RPATH ON)
 
-# Signed as a whole once linked, so the signature covers the Info.plist and
-# the resources. A Developer ID signature takes the hardened runtime and a
-# secure timestamp, as notarization requires.
+# Signed as a whole, so the signature covers the Info.plist and the
+# resources, once all of the bundle is in place, and on every build: a step
+# after linking would not run when only a resource changed, and could run
+# before the resources were copied. A Developer ID signature takes the
+# hardened runtime and a secure timestamp, as notarization requires.
 if(QUILLMERE_CODESIGN_IDENTITY)
   set(_signing --sign "${QUILLMERE_CODESIGN_IDENTITY}" --options runtime --timestamp)
 else()
   set(_signing --sign -)
 endif()
-add_custom_command(TARGET quillmere-watchdog POST_BUILD
+add_custom_target(sign-app ALL
   COMMAND codesign --force ${_signing} "$<TARGET_BUNDLE_DIR:quillmere-watchdog>"
+  COMMENT "Signing quillmere-watchdog.app"
   VERBATIM)
+add_dependencies(sign-app quillmere-watchdog)
 
 # PREFIX/Applications and PREFIX/Library/LaunchAgents: where macOS looks
 # with the prefix / (for every user) or ~ (for one).

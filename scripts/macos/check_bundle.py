@@ -113,15 +113,26 @@ def check_link_line(words, arch, fltk_library):
     expect(arches == [arch], f"link line: -arch {arches}, expected [{arch!r}]")
 
 
-def check_signing(words):
-    """Without an identity the bundle is signed ad hoc, once it is linked."""
+def check_signing(build):
+    """Without an identity the bundle is signed ad hoc, on every build, after
+    the executable is linked and the resources are copied."""
+    with open(os.path.join(build, "sign-commands"), encoding="utf-8") as file:
+        commands = file.read().splitlines()
+    with open(os.path.join(build, "build.ninja"), encoding="utf-8") as file:
+        defaults = [line for line in file if line.startswith("build all: phony")]
+    expect(any(" sign-app" in line for line in defaults), "signing: sign-app is not built by default")
+    words = shlex.split(commands[-1]) if commands else []
     if "codesign" not in words:
-        problems.append("link line: the bundle is not signed after linking")
+        problems.append("signing: the bundle is not signed, or not last")
         return
     args = words[words.index("codesign") + 1:]
     expect(args[:3] == ["--force", "--sign", "-"],
-           f"link line: codesign {' '.join(args[:3])}, expected ad-hoc signing (--force --sign -)")
-    expect(any(arg.endswith("/" + APP) for arg in args), f"link line: codesign does not sign {APP}")
+           f"signing: codesign {' '.join(args[:3])}, expected ad-hoc signing (--force --sign -)")
+    expect(any(arg.endswith("/" + APP) for arg in args), f"signing: codesign does not sign {APP}")
+    before = "\n".join(commands[:-1])
+    for needed in (f"Contents/MacOS/{EXECUTABLE}", "Contents/Resources/uninstall",
+                   "Contents/Resources/agent-upgrade"):
+        expect(needed in before, f"signing: the bundle is signed without waiting for {needed}")
 
 
 def check_no_edits(log):
@@ -345,7 +356,7 @@ def main():
     with open(os.path.join(args.build, "link-command"), encoding="utf-8") as file:
         words = shlex.split(file.read())
     check_link_line(words, args.arch, args.fltk_library)
-    check_signing(words)
+    check_signing(args.build)
     check_no_edits(args.edits)
     check_info_plist(info, deployment_target)
     check_launch_agent("", args.prefix)
