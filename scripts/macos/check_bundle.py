@@ -330,13 +330,17 @@ def check_profile(path, team=""):
     expect(len(set(uuids)) == len(uuids), "profile: two payloads share a UUID")
 
 
+def report(prefix):
+    for problem in problems:
+        print(prefix, problem)
+    return 1 if problems else 0
+
+
 def main():
     if sys.argv[1:2] == ["profile"]:
         # check_bundle.py profile PATH TEAM: the profile alone.
         check_profile(sys.argv[2], sys.argv[3])
-        for problem in problems:
-            print("check-macos:", problem)
-        return 1 if problems else 0
+        return report("check-macos:")
     parser = argparse.ArgumentParser()
     parser.add_argument("--arch", required=True, choices=sorted(CPU_TYPES))
     parser.add_argument("--build", required=True)
@@ -367,9 +371,7 @@ def main():
         check_test_discovery(args.build)
     check_package(args.build)
     check_profile(os.path.join(args.build, "quillmere-watchdog.mobileconfig"))
-    for problem in problems:
-        print(f"check-macos ({args.arch}):", problem)
-    return 1 if problems else 0
+    return report(f"check-macos ({args.arch}):")
 
 
 if __name__ == "__main__":
