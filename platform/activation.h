@@ -7,5 +7,6 @@
 
 // Called once, before FLTK opens the display (which installing the status
 // menu does): if another app is frontmost now, the activation that start-up
-// brings is given back to it.
+// brings is given back to it. The watch ends once that is done, or a few
+// seconds after the event loop first turns; later activations stay.
 void LeaveKeyboardWithFrontApp();
