@@ -65,6 +65,18 @@ set_target_properties(quillmere-watchdog PROPERTIES
   MACOSX_BUNDLE_BUNDLE_VERSION ${QUILLMERE_RELEASE_VERSION}
   MACOSX_BUNDLE_SHORT_VERSION_STRING ${QUILLMERE_RELEASE_VERSION})
 target_link_libraries(quillmere-watchdog PRIVATE quillmere_app "-framework AppKit" "-framework Foundation")
+# Only for the Mac job's tick measurement, never shipped: a control app
+# without either of the two things that keep App Nap off its timers (the
+# activity and LSAppNapIsDisabled), which shows whether App Nap is at work
+# on the Mac that measures.
+option(QUILLMERE_APP_NAP_CONTROL
+       "Build the Mac job's App Nap control: no App Nap opt-out at all (never ship it)" OFF)
+if(QUILLMERE_APP_NAP_CONTROL)
+  target_compile_definitions(quillmere-watchdog PRIVATE QUILLMERE_APP_NAP_CONTROL)
+  set(QUILLMERE_APP_NAP_KEY "")
+else()
+  set(QUILLMERE_APP_NAP_KEY "<key>LSAppNapIsDisabled</key>\n  <true/>")
+endif()
 # Linked as it is installed: FLTK's library folder in the build tree would
 # otherwise become a run path, which installing removes with
 # install_name_tool after the bundle was signed, breaking the signature. The

@@ -1,5 +1,12 @@
 #include "platform/app_nap.h"
 
+#ifdef QUILLMERE_APP_NAP_CONTROL
+
+// The Mac job's control build: App Nap does to the ticks what it does.
+void KeepTicksOnTimeInBackground() {}
+
+#else
+
 #import <Foundation/Foundation.h>
 
 namespace {
@@ -25,3 +32,5 @@ void KeepTicksOnTimeInBackground() {
         retain];
   }
 }
+
+#endif
