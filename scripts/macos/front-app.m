@@ -1,12 +1,77 @@
-// The smoke test's look at the keyboard: prints the bundle identifier of the
-// frontmost app, the one that receives what the user types.
+// The smoke test's look at the keyboard.
+//   front-app        prints the bundle identifier of the frontmost app, the
+//                    one that receives what the user types;
+//   front-app watch  until it is ended, prints a line for each app that is
+//                    activated, deactivated, hidden or shown again, as
+//                    NSWorkspace posts it: "SECONDS EVENT BUNDLE PID", SECONDS
+//                    since 1970, after a first line for the frontmost app.
 #import <AppKit/AppKit.h>
 #include <stdio.h>
+#include <string.h>
 
-int main(void) {
+static void Print(const char *event, NSRunningApplication *app) {
+  const char *bundle = app.bundleIdentifier != nil ? app.bundleIdentifier.UTF8String : "none";
+  printf("%.3f %s %s %d\n", [[NSDate date] timeIntervalSince1970], event, bundle,
+         app != nil ? (int)app.processIdentifier : 0);
+  fflush(stdout);
+}
+
+@interface QMWorkspaceWatch : NSObject
+- (void)activated:(NSNotification *)notification;
+- (void)deactivated:(NSNotification *)notification;
+- (void)hidden:(NSNotification *)notification;
+- (void)unhidden:(NSNotification *)notification;
+@end
+
+@implementation QMWorkspaceWatch
+- (void)activated:(NSNotification *)notification {
+  Print("activated", [notification.userInfo objectForKey:NSWorkspaceApplicationKey]);
+}
+- (void)deactivated:(NSNotification *)notification {
+  Print("deactivated", [notification.userInfo objectForKey:NSWorkspaceApplicationKey]);
+}
+- (void)hidden:(NSNotification *)notification {
+  Print("hidden", [notification.userInfo objectForKey:NSWorkspaceApplicationKey]);
+}
+- (void)unhidden:(NSNotification *)notification {
+  Print("unhidden", [notification.userInfo objectForKey:NSWorkspaceApplicationKey]);
+}
+@end
+
+int main(int argc, char **argv) {
   @autoreleasepool {
-    NSRunningApplication *front = [[NSWorkspace sharedWorkspace] frontmostApplication];
-    printf("%s\n", front.bundleIdentifier != nil ? front.bundleIdentifier.UTF8String : "none");
+    NSWorkspace *workspace = [NSWorkspace sharedWorkspace];
+    if (argc < 2) {
+      NSRunningApplication *front = workspace.frontmostApplication;
+      printf("%s\n", front.bundleIdentifier != nil ? front.bundleIdentifier.UTF8String : "none");
+      return 0;
+    }
+    if (argc != 2 || strcmp(argv[1], "watch") != 0) {
+      fprintf(stderr, "usage: front-app [watch]\n");
+      return 64;
+    }
+    // A connection to the window server, as an app without a Dock icon.
+    [NSApplication sharedApplication];
+    QMWorkspaceWatch *watch = [[QMWorkspaceWatch alloc] init];
+    NSNotificationCenter *center = workspace.notificationCenter;
+    [center addObserver:watch
+               selector:@selector(activated:)
+                   name:NSWorkspaceDidActivateApplicationNotification
+                 object:nil];
+    [center addObserver:watch
+               selector:@selector(deactivated:)
+                   name:NSWorkspaceDidDeactivateApplicationNotification
+                 object:nil];
+    [center addObserver:watch
+               selector:@selector(hidden:)
+                   name:NSWorkspaceDidHideApplicationNotification
+                 object:nil];
+    [center addObserver:watch
+               selector:@selector(unhidden:)
+                   name:NSWorkspaceDidUnhideApplicationNotification
+                 object:nil];
+    Print("front", workspace.frontmostApplication);
+    [[NSRunLoop mainRunLoop] run];
   }
   return 0;
 }
