@@ -24,7 +24,8 @@ import struct
 import sys
 
 # Every framework the bundle needs: FLTK's (Homebrew's fltk-config, or
-# FLTK's own build with a macOS 15 SDK or later), Foundation for the App Nap
+# FLTK's own build, whose test of the SDK adds the weak ones when it finds
+# macOS SDK 15 or later, as on the runners), Foundation for the App Nap
 # opt-out and AppKit for giving the keyboard back.
 FRAMEWORKS = {"Cocoa", "Foundation", "AppKit"}
 WEAK_FRAMEWORKS = {"UniformTypeIdentifiers", "ScreenCaptureKit"}
@@ -95,7 +96,8 @@ def check_link_line(words, arch, fltk_library):
     expect(frameworks == FRAMEWORKS,
            f"link line: frameworks {sorted(frameworks)}, expected {sorted(FRAMEWORKS)}")
     expect(weak == WEAK_FRAMEWORKS,
-           f"link line: weak frameworks {sorted(weak)}, expected {sorted(WEAK_FRAMEWORKS)}")
+           f"link line: weak frameworks {sorted(weak)}, expected {sorted(WEAK_FRAMEWORKS)} "
+           "(FLTK links both only when its test finds macOS SDK 15 or later)")
     expect(fltk_library in words, f"link line: no {fltk_library}")
     # A run path is where the installed app looks for libraries: one into
     # the build machine is useless on a Mac, and CMake removes it at install

@@ -4,8 +4,10 @@
 # (-mmacosx-version-min) from the project's settings, as on a Mac. Apple's SDK
 # is not to be had here, so the C and C++ library headers are Linux's for the
 # same architecture, and apple-include/ stands in for the two SDK headers
-# that GoogleTest's headers include: good enough to compile our portable
-# code, FLTK's headers for a Cocoa build and GoogleTest's.
+# that GoogleTest's headers include, one of which FLTK's build also tests to
+# learn the SDK's version: good enough to compile our portable code, FLTK's
+# headers for a Cocoa build and GoogleTest's, and to answer FLTK as the
+# runners' SDKs do.
 set(CMAKE_SYSTEM_NAME Darwin)
 if(NOT CMAKE_OSX_ARCHITECTURES MATCHES "^(arm64|x86_64)$")
   message(FATAL_ERROR "Set CMAKE_OSX_ARCHITECTURES to arm64 or x86_64, not '${CMAKE_OSX_ARCHITECTURES}'")
