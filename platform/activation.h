@@ -7,6 +7,7 @@
 
 // Called once, before FLTK opens the display (which installing the status
 // menu does): if another app is frontmost now, the activation that start-up
-// brings is given back to it. The watch ends once that is done, or a few
-// seconds after the event loop first turns; later activations stay.
+// brings is given back to it. The watch lasts a few seconds from the run
+// loop's first turn, which comes as FLTK asks for the activation; later
+// activations stay.
 void LeaveKeyboardWithFrontApp();

@@ -52,7 +52,9 @@ int main(int argc, char **argv) {
     }
     // A connection to the window server, as an app without a Dock icon.
     [NSApplication sharedApplication];
-    QMWorkspaceWatch *watch = [[QMWorkspaceWatch alloc] init];
+    // Static: the notification center does not keep its observers alive.
+    static QMWorkspaceWatch *watch = nil;
+    watch = [[QMWorkspaceWatch alloc] init];
     NSNotificationCenter *center = workspace.notificationCenter;
     [center addObserver:watch
                selector:@selector(activated:)
