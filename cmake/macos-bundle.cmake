@@ -41,7 +41,7 @@ foreach(functions QUILLMERE_GUI_SESSIONS QUILLMERE_START_IN_SESSION)
 endforeach()
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
              platform/macos/package/gui-sessions.sh platform/macos/package/start-in-session.sh)
-foreach(script preinstall postinstall uninstall agent-upgrade)
+foreach(script preinstall postinstall quillmere-admin uninstall)
   configure_file(platform/macos/package/${script}.in ${_macos}/${script} @ONLY
                  FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
                                   WORLD_READ WORLD_EXECUTE)
@@ -49,12 +49,13 @@ endforeach()
 configure_file(platform/macos/package/component.plist.in ${_macos}/component.plist @ONLY)
 
 # An application bundle, with App Nap held off for the whole run. The
-# uninstall script and the agent's upgrade hold travel inside it, where an
-# administrator finds them.
+# administrator's command (the agent's upgrade hold, status, uninstall) and
+# the uninstall's own name for it travel inside it, where an administrator
+# finds them.
 add_executable(quillmere-watchdog MACOSX_BUNDLE
   app/main.cpp platform/macos/activation.mm platform/macos/app_nap.mm
-  ${_macos}/uninstall ${_macos}/agent-upgrade)
-set_source_files_properties(${_macos}/uninstall ${_macos}/agent-upgrade PROPERTIES
+  ${_macos}/quillmere-admin ${_macos}/uninstall)
+set_source_files_properties(${_macos}/quillmere-admin ${_macos}/uninstall PROPERTIES
                             MACOSX_PACKAGE_LOCATION Resources)
 set_target_properties(quillmere-watchdog PROPERTIES
   MACOSX_BUNDLE_INFO_PLIST ${CMAKE_SOURCE_DIR}/platform/macos/Info.plist.in

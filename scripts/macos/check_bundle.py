@@ -133,7 +133,7 @@ def check_signing(build):
     expect(any(arg.endswith("/" + APP) for arg in args), f"signing: codesign does not sign {APP}")
     before = "\n".join(commands[:-1])
     for needed in (f"Contents/MacOS/{EXECUTABLE}", "Contents/Resources/uninstall",
-                   "Contents/Resources/agent-upgrade"):
+                   "Contents/Resources/quillmere-admin"):
         expect(needed in before, f"signing: the bundle is signed without waiting for {needed}")
 
 
@@ -229,7 +229,7 @@ def check_launch_agent(destination, prefix):
 
 def check_resources(destination, prefix):
     """The administrator's scripts travel in the installed bundle."""
-    for script in ("uninstall", "agent-upgrade"):
+    for script in ("uninstall", "quillmere-admin"):
         path = os.path.join(destination + prefix, "Applications", APP, "Contents", "Resources", script)
         expect(os.path.isfile(path) and os.access(path, os.X_OK),
                f"bundle: no executable {script} at {path}")

@@ -15,11 +15,29 @@ gui_sessions() {
   done
 }
 
+# Waits, for at most ten seconds, until launchd no longer has the service or
+# job $1 (a service target such as gui/501/LABEL). launchctl may report a
+# bootout done while launchd still holds the service for a few seconds, and
+# a bootstrap in that moment fails. Asks only through print's exit status:
+# launchctl(1) says its text is no interface.
+wait_until_gone() {
+  polls=0
+  while launchctl print "$1" >/dev/null 2>&1; do
+    [ "$polls" -lt 20 ] || return 1
+    polls=$((polls + 1))
+    sleep 0.5
+  done
+}
+
 # Stops the supervisor ($label) in every graphical session, saying so as $1
-# for each one where it ran. Not loaded there is no error.
+# for each one where it ran, and returns once launchd has let go of each.
+# Not loaded there is no error.
 # shellcheck disable=SC2317 # the postinstall script carries it unused
 stop_in_every_session() {
   gui_sessions | while read -r name uid; do
-    launchctl bootout "gui/$uid/$label" 2>/dev/null && echo "$1: stopped for $name"
+    if launchctl bootout "gui/$uid/$label" 2>/dev/null; then
+      wait_until_gone "gui/$uid/$label"
+      echo "$1: stopped for $name"
+    fi
   done
 }

@@ -5,35 +5,38 @@
 
 # Starts the supervisor in the graphical session of user $1: enabled first (a
 # disabled service cannot be loaded, and that state outlives reboots), a copy
-# that runs there stopped, so that there is one, the new one. launchctl may
-# report a bootout done before the service has left the session, and a
-# bootstrap in that moment fails, so it is tried for up to ten seconds.
+# that runs there stopped, so that there is one, the new one, and bootstrapped
+# once launchd has let go of the old one. A bootstrap that fails while the
+# service is then loaded all the same (a login that came in between loaded
+# it) counts as started. Returns 2, at once, when the user has no graphical
+# domain in launchd (listed by who, but the session is gone or not yet made).
 start_in_session() {
+  launchctl print "gui/$1" >/dev/null 2>&1 || return 2
   launchctl enable "gui/$1/$label"
   launchctl bootout "gui/$1/$label" 2>/dev/null
-  tries=1
-  while ! launchctl bootstrap "gui/$1" "$agent" 2>/dev/null; do
-    if [ "$tries" -ge 10 ]; then
-      # Once more, to say why in the install log.
-      launchctl bootstrap "gui/$1" "$agent"
-      return
-    fi
-    tries=$((tries + 1))
-    sleep 1
-  done
+  wait_until_gone "gui/$1/$label"
+  error=$(launchctl bootstrap "gui/$1" "$agent" 2>&1) && return 0
+  launchctl print "gui/$1/$label" >/dev/null 2>&1 && return 0
+  # Said in the install log, as launchctl put it.
+  echo "$error" >&2
+  return 1
 }
 
 # Starts the supervisor in every graphical session, saying so as $1 for each;
-# fails if it could not be started in one of them.
+# fails if it could not be started in one of them. A user without a
+# graphical domain is skipped, and said so.
 start_in_every_session() {
   status=0
   for session in $(gui_sessions | tr ' ' ':'); do
-    if start_in_session "${session#*:}"; then
-      echo "$1: started for ${session%:*}"
-    else
-      echo "$1: could not start $label for ${session%:*}" >&2
-      status=1
-    fi
+    start_in_session "${session#*:}"
+    case $? in
+      0) echo "$1: started for ${session%:*}" ;;
+      2) echo "$1: ${session%:*} has no graphical session in launchd (gui/${session#*:}); skipped" ;;
+      *)
+        echo "$1: could not start $label for ${session%:*}" >&2
+        status=1
+        ;;
+    esac
   done
   return "$status"
 }
