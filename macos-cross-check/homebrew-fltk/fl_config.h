@@ -1,5 +1,6 @@
-/* FLTK 1.4.3's build configuration as Homebrew's macOS build has it: Cocoa
- * and Quartz, neither X11 nor Wayland nor Cairo. */
+/* Read on Linux, by the macOS cross-check (check-macos), which lays it over
+ * Debian's FLTK headers: FLTK 1.4.3's build configuration as Homebrew's macOS
+ * build has it: Cocoa and Quartz, neither X11 nor Wayland nor Cairo. */
 #ifndef _FL_fl_config_h_
 #define _FL_fl_config_h_
 
