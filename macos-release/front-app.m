@@ -55,23 +55,21 @@ int main(int argc, char **argv) {
     // Static: the notification center does not keep its observers alive.
     static QMWorkspaceWatch *watch = nil;
     watch = [[QMWorkspaceWatch alloc] init];
-    NSNotificationCenter *center = workspace.notificationCenter;
-    [center addObserver:watch
-               selector:@selector(activated:)
-                   name:NSWorkspaceDidActivateApplicationNotification
-                 object:nil];
-    [center addObserver:watch
-               selector:@selector(deactivated:)
-                   name:NSWorkspaceDidDeactivateApplicationNotification
-                 object:nil];
-    [center addObserver:watch
-               selector:@selector(hidden:)
-                   name:NSWorkspaceDidHideApplicationNotification
-                 object:nil];
-    [center addObserver:watch
-               selector:@selector(unhidden:)
-                   name:NSWorkspaceDidUnhideApplicationNotification
-                 object:nil];
+    const struct {
+      NSString *name;
+      SEL selector;
+    } events[] = {
+        {NSWorkspaceDidActivateApplicationNotification, @selector(activated:)},
+        {NSWorkspaceDidDeactivateApplicationNotification, @selector(deactivated:)},
+        {NSWorkspaceDidHideApplicationNotification, @selector(hidden:)},
+        {NSWorkspaceDidUnhideApplicationNotification, @selector(unhidden:)},
+    };
+    for (size_t i = 0; i < sizeof events / sizeof events[0]; i++) {
+      [workspace.notificationCenter addObserver:watch
+                                       selector:events[i].selector
+                                           name:events[i].name
+                                         object:nil];
+    }
     Print("front", workspace.frontmostApplication);
     [[NSRunLoop mainRunLoop] run];
   }
