@@ -19,6 +19,8 @@
 #endif
 
 int main(int argc, char **argv) {
+  LetHostCommandDeadlineEndTheProcess();
+
 #ifdef __APPLE__
   // A background app with no visible window: keep App Nap off its tick.
   KeepTicksOnTimeInBackground();
@@ -32,7 +34,11 @@ int main(int argc, char **argv) {
 
   // Never destroyed: the window lives until the process ends.
   Fl_Window *window = new Fl_Window(200, 200, 240, 180, "12345");
+  // The status entries come from the install listing: under the deadline,
+  // as every tick's commands are.
+  StartHostCommandDeadline();
   ShowApplicationMenuItems();
+  StopHostCommandDeadline();
   window->end();
   window->show(argc, argv);
   // Shrunk at once, whatever size the command line asked for.

@@ -28,6 +28,7 @@
 #include "agent/check_app_exists.h"
 #include "agent/restart_app.h"
 #include "app/status_menu.h"
+#include "app/tick.h"
 #include "harness/proc_table.h"
 #include "harness/process.h"
 #include "harness/sandbox.h"
@@ -130,8 +131,9 @@ int main(int argc, char **argv) {
   // Ours: the two probes as the supervisor runs them.
   const std::string listing = "ls -l " + folder + "/Ravelstow/Quillmere.app";
   const std::string search = "ps -ef | grep \"" + executable + "\"";
-  // Ours: the two probes as the supervisor runs them. The floor: the same
-  // two commands run bare by one shell loop. For comparison: each command
+  // Ours: the two probes as the supervisor runs them, with the tick's
+  // deadline armed before and cleared after. The floor: the same two
+  // commands run bare by one shell loop. For comparison: each command
   // through a shell of its own, as popen runs it. Rounds alternate, so that
   // a slow spell of the machine touches all three; the median round counts.
   const std::string bareBody = listing + " >/dev/null; " + search + " >/dev/null";
@@ -143,9 +145,11 @@ int main(int argc, char **argv) {
   for (int round = 0; round < kRounds; ++round) {
     const Cost before = Usage();
     for (int tick = 0; tick < ticks; ++tick) {
+      StartHostCommandDeadline();
       if (CheckAppExists(s_AppExeNamesArray[0])) {
         ReStartApp(s_AppExeNamesArray[0]);
       }
+      StopHostCommandDeadline();
     }
     ours.push_back(PerTick(before, Usage(), ticks));
     bare.push_back(ShellLoop(ticks, bareBody));

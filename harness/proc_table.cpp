@@ -82,6 +82,7 @@ bool ReadProcessInfo(pid_t pid, ProcessInfo &info) {
   info.pid = pid;
   info.state = state;
   info.parent = parent;
+  info.group = group;
   info.session = session;
   info.threads = std::atoi(StatusField(pid, "Threads").c_str());
   return true;

@@ -11,6 +11,7 @@ namespace harness {
 struct ProcessInfo {
   pid_t pid = 0;
   pid_t parent = 0;
+  pid_t group = 0;  // the process group
   pid_t session = 0;
   char state = '?';  // 'Z' for a zombie
   int threads = 0;

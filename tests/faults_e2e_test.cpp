@@ -4,8 +4,12 @@
 #include <signal.h>
 
 #include <algorithm>
+#include <optional>
 #include <set>
+#include <string>
+#include <vector>
 
+#include "app/tick.h"
 #include "e2e.h"
 #include "harness/proc_table.h"
 #include "harness/process.h"
@@ -139,5 +143,129 @@ void ExpectNoPileUpWithout(const std::string &command) {
 
 TEST(Faults, WithoutPsNothingPilesUp) { ExpectNoPileUpWithout("ps"); }
 TEST(Faults, WithoutGrepNothingPilesUp) { ExpectNoPileUpWithout("grep"); }
+
+// A command that never returns, as a fake; it is found among the
+// supervisor's processes by its command line.
+const char kNeverReturns[] = "exec sleep 100000";
+const char kNeverReturnsCommandLine[] = "sleep 100000";
+
+// Between the deadline's end and the supervisor's end as logged: the
+// sandbox's shell noting it (a `date`, well under a second even with
+// sanitizers on a busy machine).
+constexpr double kEndMargin = 5.0;
+
+std::vector<pid_t> DescendantsOf(pid_t ancestor) {
+  std::vector<pid_t> found;
+  std::vector<pid_t> parents = {ancestor};
+  while (!parents.empty()) {
+    const pid_t parent = parents.back();
+    parents.pop_back();
+    for (pid_t child : harness::ChildrenOf(parent)) {
+      found.push_back(child);
+      parents.push_back(child);
+    }
+  }
+  return found;
+}
+
+// Waits until the fake that never returns runs below the supervisor.
+std::optional<pid_t> WaitForHungCommand(pid_t supervisor, double seconds) {
+  std::optional<pid_t> hung;
+  harness::WaitUntil(
+      [&] {
+        for (pid_t pid : DescendantsOf(supervisor)) {
+          if (harness::CommandLine(pid) == kNeverReturnsCommandLine) {
+            hung = pid;
+          }
+        }
+        return hung.has_value();
+      },
+      seconds);
+  return hung;
+}
+
+pid_t GroupOf(pid_t pid) {
+  harness::ProcessInfo info;
+  return harness::ReadProcessInfo(pid, info) ? info.group : 0;
+}
+
+// The supervisor ends, killed by its deadline's SIGALRM, which it armed
+// between `earliestArming` and `latestArming`: no sooner than the deadline
+// after the one, no later than the deadline and the margin after the other.
+// The hung command stays behind in the supervisor's process group, where
+// launchd ends it with the rest of the job; here nothing else would, so it
+// goes now.
+void ExpectEndedByDeadline(const harness::Sandbox &sandbox, double earliestArming,
+                           double latestArming, pid_t hung, pid_t group) {
+  const std::optional<harness::SupervisorExit> end =
+      sandbox.WaitForExit(latestArming + kHostCommandDeadline + kEndMargin - harness::Now());
+  ASSERT_TRUE(end.has_value()) << "the supervisor still runs";
+  EXPECT_EQ(end->status, 128 + SIGALRM) << "not ended by SIGALRM";
+  EXPECT_GE(end->time - earliestArming, kHostCommandDeadline - 0.02);
+  EXPECT_LE(end->time - latestArming, kHostCommandDeadline + kEndMargin);
+
+  harness::ProcessInfo info;
+  EXPECT_TRUE(harness::ReadProcessInfo(hung, info) && info.state != 'Z')
+      << "the hung command is gone";
+  EXPECT_EQ(info.group, group);
+  kill(hung, SIGKILL);
+}
+
+TEST(Faults, AHungCommandEndsTheSupervisorUnsuccessfullyWithinTheDeadline) {
+  // Two supervisors at once, each waiting out the whole deadline: one whose
+  // start-up listing never returns...
+  harness::Sandbox atStartUp;
+  atStartUp.Fake("ls", kNeverReturns);
+  // ...and one whose `ps` returns at the first tick, so that the agent is
+  // relaunched, and never at the second. It is started by a shell that
+  // ignores SIGALRM, which a child inherits unless it resets it.
+  harness::SandboxOptions tickOptions;
+  tickOptions.beforeSupervisor = "trap '' ALRM";
+  harness::Sandbox atTick(tickOptions);
+  const std::string psRan = atTick.Folder() + "/ps-ran";
+  atTick.Fake("ps", "if [ -e " + psRan + " ]; then " + kNeverReturns + "; fi\n: >" + psRan +
+                        "\nexec /usr/bin/ps \"$@\"");
+
+  const pid_t startUpSupervisor = atStartUp.Start();
+  ASSERT_NE(startUpSupervisor, 0);
+  const pid_t tickSupervisor = atTick.Start();
+  ASSERT_NE(tickSupervisor, 0);
+  const pid_t startUpGroup = GroupOf(startUpSupervisor);
+  const pid_t tickGroup = GroupOf(tickSupervisor);
+  ASSERT_NE(startUpGroup, 0) << e2e::Account(atStartUp);
+  ASSERT_NE(tickGroup, 0) << e2e::Account(atTick);
+
+  // The hung commands, each in its supervisor's process group.
+  const std::optional<pid_t> hungLs = WaitForHungCommand(startUpSupervisor, e2e::kStartUpSeconds);
+  ASSERT_TRUE(hungLs.has_value()) << e2e::Account(atStartUp);
+  EXPECT_EQ(GroupOf(*hungLs), startUpGroup);
+  const std::optional<pid_t> hungPs =
+      WaitForHungCommand(tickSupervisor, e2e::kStartUpSeconds + 2 * kTickPeriod);
+  ASSERT_TRUE(hungPs.has_value()) << e2e::Account(atTick);
+  EXPECT_EQ(GroupOf(*hungPs), tickGroup);
+  ASSERT_EQ(atTick.Calls("ps").size(), 2U);
+  // The agent the first tick relaunched is outside that group: launchd's
+  // end of the job leaves it running.
+  const std::vector<pid_t> agents = atTick.AgentPids();
+  ASSERT_EQ(agents.size(), 1U);
+  harness::ProcessInfo agent;
+  ASSERT_TRUE(harness::ReadProcessInfo(agents[0], agent));
+  EXPECT_NE(agent.group, tickGroup);
+
+  // At start-up the deadline was armed after the sandbox started, and
+  // before the listing was logged.
+  {
+    SCOPED_TRACE("an ls that never returns at start-up");
+    ExpectEndedByDeadline(atStartUp, atStartUp.StartTime(), atStartUp.CallTimes("ls").at(0),
+                          *hungLs, startUpGroup);
+  }
+  // At the second tick, no earlier than two periods after the start-up
+  // listing, and before the tick's search was logged.
+  {
+    SCOPED_TRACE("a ps that never returns at a tick");
+    ExpectEndedByDeadline(atTick, atTick.CallTimes("ls").at(0) + 2 * kTickPeriod,
+                          atTick.CallTimes("ps").at(1), *hungPs, tickGroup);
+  }
+}
 
 }  // namespace
