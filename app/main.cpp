@@ -20,6 +20,10 @@
 
 int main(int argc, char **argv) {
   LetHostCommandDeadlineEndTheProcess();
+  // All of start-up runs under the deadline, up to the first tick's arming:
+  // the install listing, and on macOS FLTK's opening of the display and
+  // AppKit's launch of the app, which the status menu sets off.
+  StartHostCommandDeadline();
 
 #ifdef __APPLE__
   // A background app with no visible window: keep App Nap off its tick.
@@ -34,11 +38,7 @@ int main(int argc, char **argv) {
 
   // Never destroyed: the window lives until the process ends.
   Fl_Window *window = new Fl_Window(200, 200, 240, 180, "12345");
-  // The status entries come from the install listing: under the deadline,
-  // as every tick's commands are.
-  StartHostCommandDeadline();
   ShowApplicationMenuItems();
-  StopHostCommandDeadline();
   window->end();
   window->show(argc, argv);
   // Shrunk at once, whatever size the command line asked for.
@@ -46,6 +46,7 @@ int main(int argc, char **argv) {
 
   Fl::add_timeout(kTickPeriod, Timer_CB, nullptr);
   NoteTickArmed(kTickPeriod);
+  StopHostCommandDeadline();
 
   return Fl::run();
 }

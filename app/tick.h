@@ -3,11 +3,15 @@
 // Seconds between two supervision ticks.
 constexpr double kTickPeriod = 5.0;
 
-// Seconds that a tick, or start-up's install listing, may take before the
-// process ends itself, killed by SIGALRM: a host command that never returns
-// would otherwise leave a supervisor that looks alive and keeps nothing.
-// Ended unsuccessfully, it is started again by its LaunchAgent, which also
-// ends what is left of its process group, the hung command included.
+// Seconds that a tick, or start-up, may take before the process ends
+// itself, killed by SIGALRM: a host command that never returns would
+// otherwise leave a supervisor that looks alive and keeps nothing. Start-up
+// is covered whole, from the top of main to the first tick's arming: the
+// install listing, and on macOS FLTK's opening of the display and AppKit's
+// launch of the app, which either could hold up as long. Ended
+// unsuccessfully, the supervisor is started again by its LaunchAgent, and
+// launchd sends what is left of its process group SIGTERM: a hung command
+// that ignores it, or that sits in an uninterruptible wait, stays behind.
 //
 // A tick runs `ls -l`, `ps -ef | grep` and, when the agent is down,
 // `open -g`, which returns once the agent has been handed to the system. On
@@ -31,5 +35,7 @@ void StopHostCommandDeadline();
 
 // One supervision tick: ends the process with status 0 when the agent's
 // bundle is gone, otherwise makes sure the agent runs, then re-arms itself.
-// The host commands run under the deadline.
+// Its work runs under the deadline, which it clears before it returns: the
+// wait for the next tick may itself be longer than the deadline (FLTK runs
+// timeouts only in its own wait, which a menu tracked by AppKit holds off).
 void Timer_CB(void *data);

@@ -99,8 +99,8 @@ void Sandbox::Fake(const std::string &command, const std::string &script) {
 pid_t Sandbox::Start() {
   const std::string log = folder_ + "/log";
   WriteFile(folder_ + "/run",
-            "#!/bin/sh\n" + options_.beforeSupervisor + "\n" + SupervisorExecutable() +
-                " \"$@\" >>" + log + "/stdout 2>>" + log +
+            "#!/bin/sh\n" + options_.beforeSupervisor + "\n" + options_.launcher + " " +
+                SupervisorExecutable() + " \"$@\" >>" + log + "/stdout 2>>" + log +
                 "/stderr\n"
                 "echo \"$? $(date +%s.%N)\" >" +
                 log + "/exit.partial && mv " + log + "/exit.partial " + log +

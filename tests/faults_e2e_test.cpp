@@ -153,6 +153,11 @@ const char kNeverReturnsCommandLine[] = "sleep 100000";
 // sandbox's shell noting it (a `date`, well under a second even with
 // sanitizers on a busy machine).
 constexpr double kEndMargin = 5.0;
+// Between a tick's arming of the deadline and its listing as the spy logs
+// it: a shell started through popen and a `date`, well under a second even
+// with sanitizers on a busy machine, and far less than the five seconds
+// between two ticks.
+constexpr double kArmingToListing = 3.0;
 
 std::vector<pid_t> DescendantsOf(pid_t ancestor) {
   std::vector<pid_t> found;
@@ -189,60 +194,115 @@ pid_t GroupOf(pid_t pid) {
   return harness::ReadProcessInfo(pid, info) ? info.group : 0;
 }
 
+// A supervisor whose host command hangs: its process group, and the hung
+// command once found.
+struct HungSupervisor {
+  const harness::Sandbox *sandbox = nullptr;
+  pid_t pid = 0;
+  pid_t group = 0;
+  pid_t hung = 0;
+};
+
+// The sandbox's supervisor, just started, with its process group.
+HungSupervisor StartHung(const harness::Sandbox &sandbox, pid_t pid) {
+  HungSupervisor started;
+  started.sandbox = &sandbox;
+  started.pid = pid;
+  started.group = GroupOf(pid);
+  return started;
+}
+
+// Waits for the hung command, which must be in the supervisor's group.
+void ExpectHungCommand(HungSupervisor &supervisor, double seconds) {
+  const std::optional<pid_t> hung = WaitForHungCommand(supervisor.pid, seconds);
+  ASSERT_TRUE(hung.has_value()) << e2e::Account(*supervisor.sandbox);
+  supervisor.hung = *hung;
+  EXPECT_NE(supervisor.group, 0);
+  EXPECT_EQ(GroupOf(*hung), supervisor.group);
+}
+
 // The supervisor ends, killed by its deadline's SIGALRM, which it armed
 // between `earliestArming` and `latestArming`: no sooner than the deadline
 // after the one, no later than the deadline and the margin after the other.
 // The hung command stays behind in the supervisor's process group, where
-// launchd ends it with the rest of the job; here nothing else would, so it
-// goes now.
-void ExpectEndedByDeadline(const harness::Sandbox &sandbox, double earliestArming,
-                           double latestArming, pid_t hung, pid_t group) {
-  const std::optional<harness::SupervisorExit> end =
-      sandbox.WaitForExit(latestArming + kHostCommandDeadline + kEndMargin - harness::Now());
+// launchd sends it SIGTERM with the rest of the job; here nothing else
+// would end it, so it goes now.
+void ExpectEndedByDeadline(const HungSupervisor &supervisor, double earliestArming,
+                           double latestArming) {
+  const std::optional<harness::SupervisorExit> end = supervisor.sandbox->WaitForExit(
+      latestArming + kHostCommandDeadline + kEndMargin - harness::Now());
   ASSERT_TRUE(end.has_value()) << "the supervisor still runs";
   EXPECT_EQ(end->status, 128 + SIGALRM) << "not ended by SIGALRM";
   EXPECT_GE(end->time - earliestArming, kHostCommandDeadline - 0.02);
   EXPECT_LE(end->time - latestArming, kHostCommandDeadline + kEndMargin);
 
   harness::ProcessInfo info;
-  EXPECT_TRUE(harness::ReadProcessInfo(hung, info) && info.state != 'Z')
+  EXPECT_TRUE(harness::ReadProcessInfo(supervisor.hung, info) && info.state != 'Z')
       << "the hung command is gone";
-  EXPECT_EQ(info.group, group);
-  kill(hung, SIGKILL);
+  EXPECT_EQ(info.group, supervisor.group);
+  kill(supervisor.hung, SIGKILL);
+}
+
+// Stops the supervisor between two ticks, with none of its commands
+// running; returns when the last tick before the stop listed the bundle.
+std::optional<double> StopBetweenTicks(const harness::Sandbox &sandbox, pid_t supervisor) {
+  for (int attempt = 0; attempt < 5; ++attempt) {
+    const size_t ticks = Ticks(sandbox);
+    if (!harness::WaitUntil(
+            [&] { return Ticks(sandbox) > ticks && harness::ChildrenOf(supervisor).empty(); },
+            e2e::kStartUpSeconds + kTickPeriod)) {
+      return std::nullopt;
+    }
+    kill(supervisor, SIGSTOP);
+    // A tick begun just before the stop would hold a deadline of its own.
+    harness::Pause(0.5);
+    if (Ticks(sandbox) == ticks + 1 && harness::ChildrenOf(supervisor).empty()) {
+      return sandbox.CallTimes("ls").back();
+    }
+    kill(supervisor, SIGCONT);
+  }
+  return std::nullopt;
 }
 
 TEST(Faults, AHungCommandEndsTheSupervisorUnsuccessfullyWithinTheDeadline) {
-  // Two supervisors at once, each waiting out the whole deadline: one whose
-  // start-up listing never returns...
+  // Supervisors side by side, each waiting out the whole deadline: one
+  // whose start-up listing never returns...
   harness::Sandbox atStartUp;
   atStartUp.Fake("ls", kNeverReturns);
-  // ...and one whose `ps` returns at the first tick, so that the agent is
-  // relaunched, and never at the second. It is started by a shell that
-  // ignores SIGALRM, which a child inherits unless it resets it.
+  // ...one whose `ps` returns at the first tick, so that the agent is
+  // relaunched, and never at the second. It is started with SIGALRM
+  // ignored and blocked, both of which a child inherits across exec...
   harness::SandboxOptions tickOptions;
-  tickOptions.beforeSupervisor = "trap '' ALRM";
+  tickOptions.launcher =
+      "python3 -c 'import os, signal, sys; signal.signal(signal.SIGALRM, signal.SIG_IGN); "
+      "signal.pthread_sigmask(signal.SIG_BLOCK, {signal.SIGALRM}); "
+      "os.execv(sys.argv[1], sys.argv[1:])'";
   harness::Sandbox atTick(tickOptions);
   const std::string psRan = atTick.Folder() + "/ps-ran";
   atTick.Fake("ps", "if [ -e " + psRan + " ]; then " + kNeverReturns + "; fi\n: >" + psRan +
                         "\nexec /usr/bin/ps \"$@\"");
+  // ...one whose relaunch never returns, as a launcher busy at login...
+  harness::Sandbox atRelaunch;
+  atRelaunch.Fake("open", kNeverReturns);
+  // ...and one that is stopped between two ticks for longer than the
+  // deadline, as a tick held back on a Mac would be, and must carry on.
+  harness::Sandbox paused;
 
-  const pid_t startUpSupervisor = atStartUp.Start();
-  ASSERT_NE(startUpSupervisor, 0);
-  const pid_t tickSupervisor = atTick.Start();
-  ASSERT_NE(tickSupervisor, 0);
-  const pid_t startUpGroup = GroupOf(startUpSupervisor);
-  const pid_t tickGroup = GroupOf(tickSupervisor);
-  ASSERT_NE(startUpGroup, 0) << e2e::Account(atStartUp);
-  ASSERT_NE(tickGroup, 0) << e2e::Account(atTick);
+  HungSupervisor startUp = StartHung(atStartUp, atStartUp.Start());
+  HungSupervisor tick = StartHung(atTick, atTick.Start());
+  HungSupervisor relaunch = StartHung(atRelaunch, atRelaunch.Start());
+  const pid_t pausedSupervisor = paused.Start();
+  ASSERT_NE(startUp.pid, 0);
+  ASSERT_NE(tick.pid, 0);
+  ASSERT_NE(relaunch.pid, 0);
+  ASSERT_NE(pausedSupervisor, 0);
 
   // The hung commands, each in its supervisor's process group.
-  const std::optional<pid_t> hungLs = WaitForHungCommand(startUpSupervisor, e2e::kStartUpSeconds);
-  ASSERT_TRUE(hungLs.has_value()) << e2e::Account(atStartUp);
-  EXPECT_EQ(GroupOf(*hungLs), startUpGroup);
-  const std::optional<pid_t> hungPs =
-      WaitForHungCommand(tickSupervisor, e2e::kStartUpSeconds + 2 * kTickPeriod);
-  ASSERT_TRUE(hungPs.has_value()) << e2e::Account(atTick);
-  EXPECT_EQ(GroupOf(*hungPs), tickGroup);
+  ExpectHungCommand(startUp, e2e::kStartUpSeconds);
+  ExpectHungCommand(relaunch, e2e::kStartUpSeconds + kTickPeriod);
+  ExpectHungCommand(tick, e2e::kStartUpSeconds + 2 * kTickPeriod);
+  const std::optional<double> lastTickBeforeStop = StopBetweenTicks(paused, pausedSupervisor);
+  ASSERT_TRUE(lastTickBeforeStop.has_value()) << e2e::Account(paused);
   ASSERT_EQ(atTick.Calls("ps").size(), 2U);
   // The agent the first tick relaunched is outside that group: launchd's
   // end of the job leaves it running.
@@ -250,21 +310,36 @@ TEST(Faults, AHungCommandEndsTheSupervisorUnsuccessfullyWithinTheDeadline) {
   ASSERT_EQ(agents.size(), 1U);
   harness::ProcessInfo agent;
   ASSERT_TRUE(harness::ReadProcessInfo(agents[0], agent));
-  EXPECT_NE(agent.group, tickGroup);
+  EXPECT_NE(agent.group, tick.group);
 
   // At start-up the deadline was armed after the sandbox started, and
   // before the listing was logged.
   {
     SCOPED_TRACE("an ls that never returns at start-up");
-    ExpectEndedByDeadline(atStartUp, atStartUp.StartTime(), atStartUp.CallTimes("ls").at(0),
-                          *hungLs, startUpGroup);
+    ExpectEndedByDeadline(startUp, atStartUp.StartTime(), atStartUp.CallTimes("ls").at(0));
   }
-  // At the second tick, no earlier than two periods after the start-up
-  // listing, and before the tick's search was logged.
+  // At a tick, just before the tick's listing, and before the hung command
+  // was logged.
   {
-    SCOPED_TRACE("a ps that never returns at a tick");
-    ExpectEndedByDeadline(atTick, atTick.CallTimes("ls").at(0) + 2 * kTickPeriod,
-                          atTick.CallTimes("ps").at(1), *hungPs, tickGroup);
+    SCOPED_TRACE("an open -g that never returns at a relaunch");
+    ExpectEndedByDeadline(relaunch, atRelaunch.CallTimes("ls").at(1) - kArmingToListing,
+                          atRelaunch.CallTimes("open").at(0));
+  }
+  {
+    SCOPED_TRACE("a ps that never returns at a tick, SIGALRM ignored and blocked at the start");
+    ExpectEndedByDeadline(tick, atTick.CallTimes("ls").at(2) - kArmingToListing,
+                          atTick.CallTimes("ps").at(1));
+  }
+
+  // No deadline outlives its tick: continued past the deadline after the
+  // last tick's arming, the supervisor carries on with the next ones.
+  {
+    SCOPED_TRACE("stopped between two ticks for longer than the deadline");
+    harness::Pause(*lastTickBeforeStop + kHostCommandDeadline + kEndMargin - harness::Now());
+    const size_t ticks = Ticks(paused);
+    kill(pausedSupervisor, SIGCONT);
+    EXPECT_TRUE(WaitForTicks(paused, ticks + 2)) << e2e::Account(paused);
+    EXPECT_FALSE(paused.Exit().has_value()) << e2e::Account(paused);
   }
 }
 
