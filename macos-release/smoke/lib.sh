@@ -1,0 +1,217 @@
+#!/usr/bin/env bash
+# What the smoke test's steps share, sourced by each after it sets STEP (the
+# step's name, for its messages) and VERDICT (the verdict that a failure of
+# the step is recorded under): names, the work folder, messages, verdicts,
+# what was changed on the Mac (for the cleanup step), bounded waits and the
+# supervisor's processes. Runs with macOS's bash 3.2.
+#
+# The steps share BUILD/smoke-test: the first (install) makes it; every step
+# after it finds there what the ones before left, and appends what it saw to
+# results/, from which the summary step writes the run page's summary.
+# shellcheck disable=SC2034 # the names are the steps'
+set -euo pipefail
+
+smoke_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+top=$(cd "$smoke_dir/../.." && pwd)
+[ $# -ge 1 ] || {
+  echo "usage: $0 BUILD${STEP_USAGE:-}" >&2
+  exit 64
+}
+build=$(cd "$1" && pwd)
+work="$build/smoke-test"
+results="$work/results"
+verdicts="$results/verdicts.txt"
+label=com.ravelstow.quillmere-watchdog
+receipt=$label.app
+app=/Applications/quillmere-watchdog.app
+supervisor="$app/Contents/MacOS/quillmere-watchdog"
+folder=/Applications/Ravelstow
+agent="$folder/Quillmere.app"
+executable="$agent/Contents/MacOS/Quillmere"
+marker=com.ravelstow.quillmere-watchdog.smoke-test-agent
+agent_receipt=$marker
+uid=$(id -u)
+domain=gui/$uid
+service=$domain/$label
+installed_agent=/Library/LaunchAgents/$label.plist
+# How long a tick may take before the supervisor ends itself
+# (kHostCommandDeadline in app/tick.h).
+deadline=60
+
+say() { echo "$STEP: $*"; }
+
+# verdict NAME pass|fail|not-exercised TEXT...: the verdict NAME, one line in
+# results/verdicts.txt (a later one replaces it), said in the log; a "not
+# exercised" is also a warning on the run page, with its reason.
+verdict() {
+  local name=$1 outcome=$2 text
+  shift 2
+  text="$*"
+  mkdir -p "$results"
+  touch "$verdicts"
+  grep -v "^$name " "$verdicts" >"$verdicts.new" || true
+  printf '%s %s %s\n' "$name" "$outcome" "$text" >>"$verdicts.new"
+  mv "$verdicts.new" "$verdicts"
+  say "$name: $outcome: $text"
+  if [ "$outcome" = not-exercised ]; then
+    warn "$name not exercised: $text"
+  fi
+}
+has_verdict() { [ -f "$verdicts" ] && grep -q "^$1 " "$verdicts"; }
+
+# A warning annotation on GitHub's run page; elsewhere a line in the log.
+warn() {
+  if [ "${GITHUB_ACTIONS:-}" = true ]; then
+    # Workflow commands end at the line's end: one line, and %, CR and LF
+    # escaped as GitHub's workflow commands require.
+    local text=${1//%/%25}
+    text=${text//$'\r'/%0D}
+    text=${text//$'\n'/%0A}
+    echo "::warning title=smoke test, $STEP::$text"
+  else
+    echo "$STEP: warning: $1"
+  fi
+}
+
+# The step fails: its verdict is recorded as failed with the reason, unless
+# the step recorded one already, and the failure is noted for the cleanup.
+fail() {
+  say "FAILED: $*"
+  if [ -n "${VERDICT:-}" ] && [ -d "$work" ] && ! has_verdict "$VERDICT"; then
+    verdict "$VERDICT" fail "$*"
+  fi
+  exit 1
+}
+
+# What a step changed on this Mac, for the cleanup step: one word a line.
+note_change() { echo "$1" >>"$work/changes"; }
+forget_change() {
+  if [ -f "$work/changes" ]; then
+    grep -vx "$1" "$work/changes" >"$work/changes.new" || true
+    mv "$work/changes.new" "$work/changes"
+  fi
+}
+changed() { [ -f "$work/changes" ] && grep -qx "$1" "$work/changes"; }
+
+# Run at every step's exit: a step that ends unsuccessfully without having
+# said why still has its verdict failed, and the failure is noted so that
+# the cleanup keeps what the test saw. STEP_EXIT, if set, is the step's own
+# clean-up, run first.
+step_exit() {
+  local status=$?
+  set +e
+  if [ -n "${STEP_EXIT:-}" ]; then
+    "$STEP_EXIT"
+  fi
+  if [ "$status" -ne 0 ] && [ -d "$work" ]; then
+    touch "$work/failed"
+    if [ -n "${VERDICT:-}" ] && ! has_verdict "$VERDICT"; then
+      verdict "$VERDICT" fail "the step ended with status $status (see its log)"
+    fi
+  fi
+  exit "$status"
+}
+
+# The steps after the first need what it made.
+need_work() {
+  if [ ! -f "$work/changes" ] || [ ! -x "$work/stamp" ]; then
+    fail "no smoke test under way in $work: the install step runs first"
+  fi
+}
+
+# Seconds since 1970, to the millisecond, from the compiled helper: macOS's
+# date(1) gives whole seconds, and no scripting language is guaranteed.
+now() { "$work/stamp"; }
+# The difference B - A of two such times, in seconds to the millisecond.
+seconds_between() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f\n", b - a }'; }
+# Is A < B, for decimal numbers?
+less_than() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a < b) }'; }
+
+# Waits up to SECONDS for COMMAND to succeed; prints how long it took.
+wait_for() {
+  local seconds=$1 started=$SECONDS
+  shift
+  while ! "$@"; do
+    [ $((SECONDS - started)) -lt "$seconds" ] || return 1
+    sleep 0.5
+  done
+  echo "$((SECONDS - started))"
+}
+# Checks for SECONDS that COMMAND keeps succeeding; fails at once if not.
+holds_for() {
+  local seconds=$1 started=$SECONDS
+  shift
+  while [ $((SECONDS - started)) -lt "$seconds" ]; do
+    "$@" || return 1
+    sleep 0.5
+  done
+}
+
+supervisors() { pgrep -f "^$supervisor" || true; }
+# Any copy of the app: the installed one and those that are measured.
+any_supervisor() { pgrep -f '/quillmere-watchdog[.]app/Contents/MacOS/quillmere-watchdog$' || true; }
+agents() { pgrep -f "^$executable" || true; }
+one_supervisor() { [ "$(supervisors | wc -l)" -eq 1 ]; }
+no_supervisor() { [ -z "$(any_supervisor)" ]; }
+one_agent() { [ "$(agents | wc -l)" -eq 1 ]; }
+new_supervisor() { one_supervisor && [ "$(supervisors)" != "$1" ]; }
+new_agent() { one_agent && [ "$(agents)" != "$1" ]; }
+ended() { ! kill -0 "$1" 2>/dev/null; }
+# The version that the running agent noted as it started.
+agent_version() { awk -v pid="$(agents)" '$1 == pid { print $2 }' "$work/agent-starts"; }
+# Ours only if its Info.plist carries our marker.
+is_our_agent() {
+  [ "$(plutil -extract CFBundleIdentifier raw -o - "$1/Contents/Info.plist" 2>/dev/null)" = "$marker" ]
+}
+front_app() { "$work/front-app"; }
+textedit_in_front() { [ "$(front_app)" = com.apple.TextEdit ]; }
+ours_in_front() { [ "$(front_app)" = "$label" ]; }
+
+# launchctl may report a bootout done before the service has left the
+# session, and a bootstrap in that moment fails: tried for up to ten seconds.
+bootstrap() {
+  local tries=1
+  while ! launchctl bootstrap "$domain" "$1" 2>/dev/null; do
+    [ "$tries" -lt 10 ] || {
+      launchctl bootstrap "$domain" "$1"
+      return
+    }
+    tries=$((tries + 1))
+    sleep 1
+  done
+}
+stop_service() {
+  launchctl bootout "$service" 2>/dev/null || true
+  wait_for 10 no_supervisor >/dev/null || fail "the supervisor did not stop: $(any_supervisor | xargs)"
+}
+# start_from_copy DIR PROGRAM: the installed LaunchAgent stopped and a copy
+# of it, DIR/LABEL.plist, started in its place, which differs only in its
+# program, a PATH whose first entry is DIR/bin, and where the app's output
+# goes (DIR/output.log).
+start_from_copy() {
+  local dir=$1 copy="$1/$label.plist"
+  cp "$installed_agent" "$copy"
+  plutil -replace ProgramArguments -json "[\"$2\"]" "$copy"
+  plutil -insert EnvironmentVariables -json "{\"PATH\":\"$dir/bin:/usr/bin:/bin:/usr/sbin:/sbin\"}" "$copy"
+  plutil -insert StandardOutPath -string "$dir/output.log" "$copy"
+  plutil -insert StandardErrorPath -string "$dir/output.log" "$copy"
+  stop_service
+  bootstrap "$copy"
+}
+# The installed LaunchAgent in place of a copy again.
+restart_installed() {
+  stop_service
+  bootstrap "$installed_agent"
+  wait_for 15 one_supervisor >/dev/null || fail "the installed LaunchAgent did not start the supervisor again"
+}
+# TextEdit in front, opened if it was not running (and then closed by the
+# cleanup); fails if it is not in front within 15 s.
+open_textedit() {
+  if ! pgrep -x TextEdit >/dev/null && ! changed opened-textedit; then
+    note_change opened-textedit
+  fi
+  open -a TextEdit
+  wait_for 15 textedit_in_front >/dev/null
+}
+
+trap step_exit EXIT
