@@ -3,20 +3,14 @@
 # productbuild generator) and the profile that makes the LaunchAgent a
 # managed login item. Everything that ships lies in platform/macos/.
 
-# The bundle's identifier: also the LaunchAgent's label, the installer
-# package's identifier and the profile's rules.
-set(QUILLMERE_BUNDLE_ID com.ravelstow.quillmere-watchdog)
-# The agent the supervisor watches: a change of its folder (an upgrade puts a
-# new bundle there) starts the supervisor again.
-set(QUILLMERE_AGENT_FOLDER /Applications/Ravelstow)
-set(QUILLMERE_AGENT_BUNDLE ${QUILLMERE_AGENT_FOLDER}/Quillmere.app)
+# The bundle's identifier (also the LaunchAgent's label, the installer
+# package's identifier and the profile's rules), the agent's and the app's
+# paths, and the package's scripts.
+include(cmake/macos-package-scripts.cmake)
+
 # macOS reads at most three integers of a bundle's version.
 set(QUILLMERE_RELEASE_VERSION
     ${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.${PROJECT_VERSION_PATCH})
-set(QUILLMERE_APP_NAME quillmere-watchdog.app)
-set(QUILLMERE_INSTALLED_APP /Applications/${QUILLMERE_APP_NAME})
-# The receipt of the installer package: its one component's.
-set(QUILLMERE_PACKAGE_ID ${QUILLMERE_BUNDLE_ID}.app)
 
 # Developer ID identities, from the cache or the environment; never written
 # into the repository. Without them the app is signed ad hoc and the package
@@ -29,23 +23,7 @@ set(QUILLMERE_TEAM_ID "$ENV{QUILLMERE_TEAM_ID}" CACHE STRING
     "Team identifier of the Developer ID; read from the identity's name when it has one")
 
 set(_macos ${CMAKE_BINARY_DIR}/macos)
-# Every script that acts on the users' sessions finds them, and starts the
-# supervisor in one, the same way; the installer runs each package script
-# alone, so each carries the functions it uses.
-file(READ platform/macos/package/gui-sessions.sh QUILLMERE_GUI_SESSIONS)
-file(READ platform/macos/package/start-in-session.sh QUILLMERE_START_IN_SESSION)
-# Their first lines tell shellcheck, which also checks them alone, their
-# shell and what the scripts that carry them define.
-foreach(functions QUILLMERE_GUI_SESSIONS QUILLMERE_START_IN_SESSION)
-  string(REGEX REPLACE "^(# shellcheck [^\n]*\n)+" "" ${functions} "${${functions}}")
-endforeach()
-set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
-             platform/macos/package/gui-sessions.sh platform/macos/package/start-in-session.sh)
-foreach(script preinstall postinstall quillmere-admin uninstall)
-  configure_file(platform/macos/package/${script}.in ${_macos}/${script} @ONLY
-                 FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
-                                  WORLD_READ WORLD_EXECUTE)
-endforeach()
+quillmere_generate_package_scripts(${_macos})
 configure_file(platform/macos/package/component.plist.in ${_macos}/component.plist @ONLY)
 
 # An application bundle, with App Nap held off for the whole run. The

@@ -31,13 +31,21 @@ wait_until_gone() {
 
 # Stops the supervisor ($label) in every graphical session, saying so as $1
 # for each one where it ran, and returns once launchd has let go of each.
-# Not loaded there is no error.
+# Not loaded there is no error. A bootout that answers 36 (EINPROGRESS,
+# "Operation now in progress", as public reports show it) has begun to
+# stop the service: waited for like one that succeeded.
 # shellcheck disable=SC2317 # the postinstall script carries it unused
 stop_in_every_session() {
   gui_sessions | while read -r name uid; do
-    if launchctl bootout "gui/$uid/$label" 2>/dev/null; then
-      wait_until_gone "gui/$uid/$label"
+    launchctl bootout "gui/$uid/$label" 2>/dev/null
+    case $? in
+      0 | 36) ;;
+      *) continue ;;
+    esac
+    if wait_until_gone "gui/$uid/$label"; then
       echo "$1: stopped for $name"
+    else
+      echo "$1: launchd still had $label for $name after 10 s"
     fi
   done
 }

@@ -10,15 +10,31 @@
 # service is then loaded all the same (a login that came in between loaded
 # it) counts as started. Returns 2, at once, when the user has no graphical
 # domain in launchd (listed by who, but the session is gone or not yet made).
+#
+# launchd may answer a bootstrap "5: Input/output error" with nothing
+# loaded, and take the same plist from a plain retry seconds later, as
+# public reports show; others show the error lasting. So an error 5 while
+# the domain is there is tried again, 2 s apart, 4 times in all (6 s of
+# waiting at most); one that lasts is said as launchctl put it.
 start_in_session() {
   launchctl print "gui/$1" >/dev/null 2>&1 || return 2
   launchctl enable "gui/$1/$label"
   launchctl bootout "gui/$1/$label" 2>/dev/null
   wait_until_gone "gui/$1/$label"
-  error=$(launchctl bootstrap "gui/$1" "$agent" 2>&1) && return 0
-  launchctl print "gui/$1/$label" >/dev/null 2>&1 && return 0
+  tries=1
+  while :; do
+    error=$(launchctl bootstrap "gui/$1" "$agent" 2>&1) && return 0
+    code=$?
+    launchctl print "gui/$1/$label" >/dev/null 2>&1 && return 0
+    if [ "$code" -ne 5 ] || [ "$tries" -ge 4 ]; then
+      break
+    fi
+    launchctl print "gui/$1" >/dev/null 2>&1 || return 2
+    sleep 2
+    tries=$((tries + 1))
+  done
   # Said in the install log, as launchctl put it.
-  echo "$error" >&2
+  echo "launchctl bootstrap gui/$1 failed, tried $tries times: $error" >&2
   return 1
 }
 

@@ -1,0 +1,38 @@
+# The scripts that act on the users' sessions on a Mac, generated from their
+# templates in platform/macos/package/: the package's preinstall and
+# postinstall, the administrator's command and its uninstall name. The Mac
+# build ships them; the Linux build generates the same ones for their suite
+# (tests/package-scripts). Sets the names the templates use, and generates
+# into OUTPUT.
+#
+#   quillmere_generate_package_scripts(OUTPUT)
+set(QUILLMERE_BUNDLE_ID com.ravelstow.quillmere-watchdog)
+# The agent the supervisor watches: a change of its folder (an upgrade puts a
+# new bundle there) starts the supervisor again.
+set(QUILLMERE_AGENT_FOLDER /Applications/Ravelstow)
+set(QUILLMERE_AGENT_BUNDLE ${QUILLMERE_AGENT_FOLDER}/Quillmere.app)
+set(QUILLMERE_APP_NAME quillmere-watchdog.app)
+set(QUILLMERE_INSTALLED_APP /Applications/${QUILLMERE_APP_NAME})
+# The receipt of the installer package: its one component's.
+set(QUILLMERE_PACKAGE_ID ${QUILLMERE_BUNDLE_ID}.app)
+
+function(quillmere_generate_package_scripts output)
+  set(package ${CMAKE_SOURCE_DIR}/platform/macos/package)
+  # Every script that acts on the users' sessions finds them, and starts the
+  # supervisor in one, the same way; the installer runs each package script
+  # alone, so each carries the functions it uses.
+  file(READ ${package}/gui-sessions.sh QUILLMERE_GUI_SESSIONS)
+  file(READ ${package}/start-in-session.sh QUILLMERE_START_IN_SESSION)
+  # Their first lines tell shellcheck, which also checks them alone, their
+  # shell and what the scripts that carry them define.
+  foreach(functions QUILLMERE_GUI_SESSIONS QUILLMERE_START_IN_SESSION)
+    string(REGEX REPLACE "^(# shellcheck [^\n]*\n)+" "" ${functions} "${${functions}}")
+  endforeach()
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+               ${package}/gui-sessions.sh ${package}/start-in-session.sh)
+  foreach(script preinstall postinstall quillmere-admin uninstall)
+    configure_file(${package}/${script}.in ${output}/${script} @ONLY
+                   FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
+                                    WORLD_READ WORLD_EXECUTE)
+  endforeach()
+endfunction()

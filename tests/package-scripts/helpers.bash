@@ -1,0 +1,219 @@
+# shellcheck shell=bash
+# shellcheck disable=SC2034,SC2154 # the cases read what is set here; bats's run sets status and output
+# What every case of package-scripts.bats shares: a Mac of its own in a
+# mount namespace (bwrap), its stand-ins, its launchd and its clock.
+#
+# The scripts run as the package generated them ($QUILLMERE_PACKAGE_SCRIPTS),
+# from where the Mac has them: the app in the case's /Applications, the
+# preinstall and postinstall from the package's folder. The stand-ins (in
+# stand-ins/) are where the Mac has the real commands: overlaid on /usr/bin
+# (also /bin here) and /usr/sbin, over the real commands that they do not
+# stand in for, with /bin/sh as bash in its POSIX mode, as on a Mac. The
+# Mac's zone is /etc/localtime, overlaid too, a zone of Debian's tzdata.
+# The case's state is bound at /srv, where the stand-ins keep it, and its
+# /var/run (/run) is the case's own.
+
+label=com.ravelstow.quillmere-watchdog
+hold_label=$label.hold
+a=gui/501/$label
+b=gui/502/$label
+h=system/$hold_label
+resources=/Applications/quillmere-watchdog.app/Contents/Resources
+admin=$resources/quillmere-admin
+supervisor=/Applications/quillmere-watchdog.app/Contents/MacOS/quillmere-watchdog
+users="alice:501 bob:502 carol:503"
+# alice at the screen, bob switched away, carol logged in through ssh only.
+two="bob      console  Dec  8 08:40
+alice    console  Dec  8 09:12
+alice    ttys000  Dec  8 09:13
+carol    ttys001  Dec  8 09:20 (10.0.0.7)
+"
+# alice at the screen, carol listed on the console too.
+alice_and_carol="alice    console  Dec  8 09:12
+carol    console  Dec  8 09:02
+"
+# The clock's start unless the case says otherwise: 2026-12-08 09:12:30 UTC.
+t0=1796721150
+# launchd's environment for its jobs: a bare one, without TZ.
+launchd_path=/usr/bin:/bin:/usr/sbin:/sbin
+
+here=$BATS_TEST_DIRNAME
+scripts=${QUILLMERE_PACKAGE_SCRIPTS:?the generated package scripts folder}
+deploying_doc=${QUILLMERE_DEPLOYING_DOC:-$here/../../docs/deploying.md}
+
+# begin_case WHO LOADED DISABLED AGENT_INSTALLED [ZONE]: a Mac with the app
+# installed as the package installs it, in an /Applications that is root's
+# and the admin group's; the services loaded and disabled given as one word,
+# space-separated; the Mac in ZONE (UTC unless given).
+begin_case() {
+  state=$BATS_TEST_TMPDIR/state
+  layer=$BATS_TEST_TMPDIR/layer
+  mkdir -p "$state/jobs" "$state/run" "$state$resources" "$state/real" \
+    "$layer/bin" "$layer/sbin" "$layer/etc"
+  printf '%s' "$1" >"$state/who"
+  tr ' ' '\n' <<<"$2" | sed '/^$/d' >"$state/loaded"
+  tr ' ' '\n' <<<"$3" | sed '/^$/d' >"$state/disabled"
+  echo "$users" >"$state/users"
+  echo "${5:-UTC}" >"$state/zone"
+  for file in leaving calls slept syslog owners no_domain login_race flaky \
+    bootout_in_progress procs receipts job-output; do
+    : >"$state/$file"
+  done
+  echo 1 >"$state/hold_seconds"
+  echo "$t0" >"$state/now"
+  cp /usr/bin/date /usr/bin/stat "$state/real/"
+  cp "$scripts/quillmere-admin" "$scripts/uninstall" "$state$resources/"
+  chmod 755 "$state$resources"/*
+  chmod 775 "$state/Applications"
+  echo "/Applications 0 80" >>"$state/owners"
+  [ "$4" = no ] || mkdir -p "$state/Applications/Ravelstow/Quillmere.app"
+  [ "$4" = no ] || echo "$label.app" >"$state/receipts"
+  cp "$here"/stand-ins/* "$layer/bin/"
+  mv "$layer/bin/pkgutil" "$layer/sbin/"
+  ln -s bash "$layer/bin/sh"
+  ln -s "/usr/share/zoneinfo/${5:-UTC}" "$layer/etc/localtime"
+  as_uid=0 caller_path=$launchd_path caller_tz=
+}
+
+# clock SECONDS: sets the case's clock.
+clock() { echo "$1" >"$state/now"; }
+now() { awk '{ printf "%d", $1 }' "$state/now"; }
+
+# The case's Mac: the command that runs what follows it there.
+mac() {
+  namespace=(bwrap --bind / / --proc /proc --dev /dev
+    --overlay-src /usr/bin --overlay-src "$layer/bin" --tmp-overlay /usr/bin
+    --overlay-src /usr/sbin --overlay-src "$layer/sbin" --tmp-overlay /usr/sbin
+    --overlay-src /etc --overlay-src "$layer/etc" --tmp-overlay /etc
+    --bind "$state/Applications" /Applications --bind "$state/run" /run
+    --bind "$state" /srv --chdir /)
+}
+
+# as_caller SCRIPT ARGS...: a script of the case, as its caller runs it: as
+# the case's user (root unless it says otherwise), with the caller's PATH
+# and TZ (sudo keeps TZ on macOS), nothing else of ours, nothing on its
+# standard input.
+as_caller() {
+  local script=$1
+  shift
+  case $script in
+    preinstall | postinstall) script="$scripts/$script" ;;
+    admin) script=$admin ;;
+    uninstall) script=$resources/uninstall ;;
+  esac
+  echo "$as_uid" >"$state/as_uid"
+  : >"$state/slept"
+  mac
+  env -i PATH="$caller_path" ${caller_tz:+TZ="$caller_tz"} "${namespace[@]}" \
+    "$script" "$@" </dev/null
+}
+
+# step EXPECTED_LOADED SCRIPT ARGS...: the script succeeds, and then launchd
+# has the services and jobs expected.
+step() {
+  local expected=$1
+  shift
+  run as_caller "$@"
+  [ "$status" -eq 0 ] || fail "$* failed ($status): $output"
+  loaded_is "$expected" "$*"
+}
+
+# refused EXPECTED_LOADED SCRIPT ARGS...: the script fails, and changed
+# nothing launchd has.
+refused() {
+  local expected=$1
+  shift
+  run as_caller "$@"
+  [ "$status" -ne 0 ] || fail "$* was not refused: $output"
+  loaded_is "$expected" "$*"
+}
+
+loaded_is() {
+  local loaded
+  loaded=$(sort "$state/loaded" | xargs)
+  [ "$loaded" = "$(xargs <<<"$1")" ] || fail "loaded after $2: [$loaded], expected [$1]"
+}
+
+said() {
+  [[ $output == *"$1"* ]] || fail "it did not say \"$1\", but: $output"
+}
+
+# The seconds the last script waited.
+slept() {
+  awk '{ s += $1 } END { printf "%.1f", s }' "$state/slept"
+}
+
+bootstraps_in() {
+  grep -c "^launchctl bootstrap $1 " "$state/calls" || true
+}
+
+# The hold's job as launchd has it: its program and arguments, one a line.
+job_arguments() {
+  awk '/<key>ProgramArguments<\/key>/ { inside = 1 } inside && /<string>/ {
+         gsub(/.*<string>|<\/string>.*/, ""); print } inside && /<\/array>/ { exit }' \
+    "$state/jobs/$1.plist"
+}
+
+# The hold's job: loaded in launchd's system domain (whose stand-in took its
+# plist only as root's alone), running the command where the package
+# installed it as "expire".
+hold_job_is_loaded() {
+  grep -qxF "$h" "$state/loaded" || fail "no hold job in launchd's system domain"
+  local arguments
+  arguments=$(job_arguments "$hold_label" | xargs)
+  [ "$arguments" = "$admin expire" ] || fail "the hold's job runs [$arguments], expected [$admin expire]"
+}
+
+no_hold_left() {
+  ! grep -qxF "$h" "$state/loaded" || fail "the hold's job is still loaded"
+  [ ! -e "$state/run/$hold_label" ] || fail "the hold left $(find "$state/run/$hold_label" -printf "%p ")"
+}
+
+# launchd_until SECONDS: the case's launchd runs until then: each job of its
+# system domain started when launchd-next says, as root, with launchd's
+# bare environment; the clock stands at SECONDS after.
+launchd_until() {
+  local next at job program
+  while next=$("$here/launchd-next" "$state") && [ -n "$next" ]; do
+    read -r at job <<<"$next"
+    [ "$at" -le "$1" ] || break
+    clock "$at"
+    echo "$at" >"$state/jobs/$job.last"
+    mapfile -t program < <(job_arguments "$job")
+    echo 0 >"$state/as_uid"
+    mac
+    env -i PATH="$launchd_path" "${namespace[@]}" "${program[@]}" >>"$state/job-output" 2>&1 </dev/null ||
+      echo "$at $job: exit status $?" >>"$state/job-output"
+  done
+  [ "$(now)" -ge "$1" ] || clock "$1"
+}
+
+# When launchd would next start a job, in the Mac's zone; "never" if not.
+next_start() {
+  local next
+  next=$("$here/launchd-next" "$state")
+  if [ -z "$next" ]; then
+    echo never
+  else
+    TZ=":/usr/share/zoneinfo/$(cat "$state/zone")" date -d "@${next%% *}" '+%Y-%m-%d %H:%M:%S %Z'
+  fi
+}
+
+# ends_on_time START MINUTES: a hold of MINUTES held at START (seconds since
+# 1970) ends, with the supervisor back in both sessions and nothing of the
+# hold left, 0 to 120 s after its end, never before.
+ends_on_time() {
+  local start=$1 minutes=$2 end released
+  end=$((start + minutes * 60))
+  clock "$start"
+  step "$h" admin hold "$minutes"
+  hold_job_is_loaded
+  launchd_until $((end + 120))
+  released=$(awk '/the hold reached its end/ { print $1; exit }' "$state/syslog")
+  [ -n "$released" ] || fail "not released 120 s after its end ($(TZ=":/usr/share/zoneinfo/$(cat "$state/zone")" date -d "@$end" '+%Y-%m-%d %H:%M:%S %Z')); launchd would next start its job at $(next_start)"
+  [ "$released" -ge "$end" ] || fail "released $((end - released)) s before its end"
+  [ "$released" -le $((end + 120)) ] || fail "released $((released - end)) s after its end"
+  loaded_is "$a $b" "the hold's end"
+  no_hold_left
+  grep -q "started for alice" "$state/syslog" || fail "the system log does not say the supervisor started"
+}

@@ -1,0 +1,334 @@
+#!/usr/bin/env bats
+# The scripts that act on the users' sessions on a Mac, as generated: the
+# package's preinstall and postinstall, the administrator's command
+# (quillmere-admin) and its uninstall name, and the MDM scripts of
+# docs/deploying.md, each case on a Mac of its own (helpers.bash) whose
+# launchd is played as launchd-842 plays it.
+# shellcheck disable=SC2034,SC2154 # helpers.bash sets the case's variables, and reads those set here
+
+setup() {
+  bats_load_library bats-support
+  bats_load_library bats-assert
+  load helpers
+}
+
+# --- the package
+
+@test "install, nobody logged in: files only, the next login starts it" {
+  begin_case "" "" "" yes
+  step "" preinstall
+  step "" postinstall
+  said "nobody is logged in"
+}
+
+@test "install, two users: each graphical session gets one, not the ssh user" {
+  begin_case "$two" "" "" yes
+  step "" preinstall
+  step "$a $b" postinstall
+}
+
+@test "upgrade, two users: stopped before the files change, started after" {
+  begin_case "$two" "$a $b" "" yes
+  step "" preinstall
+  step "$a $b" postinstall
+}
+
+@test "upgrade, disabled for one: installing enables it again" {
+  begin_case "$two" "$a" "$b" yes
+  step "" preinstall
+  step "$a $b" postinstall
+  [ ! -s "$state/disabled" ] || fail "still disabled: $(xargs <"$state/disabled")"
+}
+
+@test "uninstall during a hold, two users, through its name beside the command" {
+  begin_case "$two" "$a $b" "" yes
+  step "$h" admin hold
+  step "" uninstall
+  said "removed"
+  no_hold_left
+  [ ! -e "$state$resources" ] || fail "the app is still there"
+  [ ! -s "$state/receipts" ] || fail "the receipt is still there"
+}
+
+@test "uninstall through a link elsewhere runs the installed command, not one beside the link" {
+  begin_case "$two" "$a $b" "" yes
+  # A folder anyone could write, with a quillmere-admin of its own.
+  mkdir -p "$state/Applications/Shared"
+  ln -s "$resources/uninstall" "$state/Applications/Shared/uninstall"
+  printf '#!/bin/sh\necho impostor ran\n' >"$state/Applications/Shared/quillmere-admin"
+  chmod 755 "$state/Applications/Shared/quillmere-admin"
+  step "" /Applications/Shared/uninstall
+  refute_output --partial "impostor ran"
+  [ ! -e "$state$resources" ] || fail "the app is still there"
+}
+
+# --- the hold
+
+@test "hold, then its end: launchd's job releases, said in the system log" {
+  begin_case "$two" "$a $b" "" yes
+  ends_on_time "$t0" 30
+  grep -q "hold reached its end" "$state/syslog" || fail "the system log does not say the hold ended"
+}
+
+@test "hold twice: a shorter one keeps the end, a longer one extends it" {
+  begin_case "$two" "$a $b" "" yes
+  step "$h" admin hold 30
+  said "held until 2026-12-08T09:43+0000"
+  clock $((t0 + 10 * 60))
+  step "$h" admin hold 5
+  said "held until 2026-12-08T09:43+0000"
+  clock $((t0 + 20 * 60))
+  step "$h" admin hold 30
+  said "held until 2026-12-08T10:03+0000"
+  hold_job_is_loaded
+  launchd_until $((t0 + 49 * 60))
+  loaded_is "$h" "the first hold's end"
+  launchd_until $((t0 + 52 * 60))
+  loaded_is "$a $b" "the second hold's end"
+  no_hold_left
+}
+
+@test "release before the end" {
+  begin_case "$two" "$a $b" "" yes
+  step "$h" admin hold 45
+  step "$a $b" admin release
+  no_hold_left
+}
+
+@test "release with the agent removed: loaded all the same, for WatchPaths" {
+  begin_case "$two" "$a $b" "" yes
+  step "$h" admin hold
+  rm -rf "$state/Applications/Ravelstow"
+  step "$a $b" admin release
+  said "is not installed"
+  no_hold_left
+}
+
+@test "holds refused for a program, app or hold folder that is not root's alone" {
+  begin_case "$two" "$a $b" "" yes
+  chmod 775 "$state$admin"
+  echo "$admin 0 20" >>"$state/owners"
+  refused "$a $b" admin hold
+  said "refused to hold: $admin is writable by group 20"
+  no_hold_left
+  chmod 755 "$state$admin"
+  echo "/Applications/quillmere-watchdog.app 501 20" >>"$state/owners"
+  refused "$a $b" admin hold
+  said "refused to hold: /Applications/quillmere-watchdog.app belongs to uid 501"
+  no_hold_left
+  echo "/Applications 0 80" >"$state/owners"
+  mkdir "$state/run/$hold_label"
+  echo "/var/run/$hold_label 501 20" >>"$state/owners"
+  refused "$a $b" admin hold
+  said "refused to hold: /var/run/$hold_label belongs to uid 501"
+}
+
+@test "Jamf Pro's arguments, and what is not understood" {
+  begin_case "$two" "$a $b" "" yes
+  step "$h" admin / MAC-0042 alice hold 45
+  said "held until 2026-12-08T09:58+0000"
+  step "$a $b" admin / MAC-0042 alice release "" "" "" "" "" ""
+  no_hold_left
+  refused "$a $b" admin / MAC-0042 alice
+  said "usage: quillmere-admin hold [MINUTES] | release | status [--line] | uninstall"
+  refused "$a $b" admin release-all
+  said "usage: quillmere-admin hold [MINUTES] | release | status [--line] | uninstall"
+  refused "$a $b" admin hold 0
+  refused "$a $b" admin hold 90m
+}
+
+# --- the hold's end on any clock
+
+@test "New York, 2026-11-01 01:40 EDT + 30 min, the night clocks fall back" {
+  begin_case "$two" "$a $b" "" yes America/New_York
+  ends_on_time 1793511600 30
+}
+
+@test "New York, 2026-11-01 01:20 EDT + 60 min, ending in the repeated hour" {
+  begin_case "$two" "$a $b" "" yes America/New_York
+  ends_on_time 1793510400 60
+}
+
+@test "Berlin, 2026-10-25 02:40 CEST + 30 min, the night clocks fall back" {
+  begin_case "$two" "$a $b" "" yes Europe/Berlin
+  ends_on_time 1792888800 30
+}
+
+@test "New York, 2027-03-14 01:50 EST + 30 min, the night clocks spring forward" {
+  begin_case "$two" "$a $b" "" yes America/New_York
+  ends_on_time 1805007000 30
+}
+
+@test "Berlin, 2026-12-31 23:50 + 30 min, over midnight, the month and the year" {
+  begin_case "$two" "$a $b" "" yes Europe/Berlin
+  ends_on_time 1798757400 30
+}
+
+@test "a Berlin Mac held by a caller with TZ=UTC; status in the Mac's time" {
+  begin_case "$two" "$a $b" "" yes Europe/Berlin
+  caller_tz=UTC
+  ends_on_time "$t0" 30
+  clock "$t0"
+  step "$h" admin hold 30
+  said "held until 2026-12-08T10:43+0100"
+}
+
+@test "a Tokyo Mac held by a caller in New York time; status in the Mac's time" {
+  begin_case "$two" "$a $b" "" yes Asia/Tokyo
+  caller_tz=America/New_York
+  ends_on_time "$t0" 30
+  clock "$t0"
+  step "$h" admin hold 30
+  step "$h" admin status --line
+  assert_output --partial "hold=until:2026-12-08T18:43+0900"
+}
+
+@test "a Mac asleep at the end releases within two minutes of waking" {
+  begin_case "$two" "$a $b" "" yes Europe/Berlin
+  clock "$t0"
+  step "$h" admin hold 30
+  # Asleep from 20 minutes in to 50 minutes in.
+  wake=$((t0 + 50 * 60))
+  echo "$((t0 + 20 * 60)) $wake" >"$state/asleep"
+  launchd_until $((wake + 120))
+  released=$(awk '/the hold reached its end/ { print $1; exit }' "$state/syslog")
+  [ -n "$released" ] || fail "not released 120 s after the wake; launchd would next start its job at $(next_start)"
+  [ "$released" -ge "$wake" ] || fail "released at $released, asleep until $wake"
+  loaded_is "$a $b" "the wake"
+  no_hold_left
+}
+
+@test "a caller whose PATH has GNU's stat and date first" {
+  begin_case "$two" "$a $b" "" yes
+  mkdir "$BATS_TEST_TMPDIR/gnu"
+  ln -s "$state/real/stat" "$state/real/date" "$BATS_TEST_TMPDIR/gnu/"
+  caller_path="$BATS_TEST_TMPDIR/gnu:$launchd_path"
+  step "$h" admin hold 30
+  said "held until 2026-12-08T09:43+0000"
+  hold_job_is_loaded
+}
+
+# --- starting and stopping in a session
+
+@test "a service launchd holds for 4 s after its bootout: waited for, one bootstrap each" {
+  begin_case "$two" "$a $b" "" yes
+  echo 4 >"$state/hold_seconds"
+  step "$a $b" admin release
+  for uid in 501 502; do
+    [ "$(bootstraps_in "gui/$uid")" = 1 ] || fail "$(bootstraps_in "gui/$uid") bootstraps in gui/$uid"
+  done
+  awk -v s="$(slept)" 'BEGIN { exit !(s >= 8 && s <= 20) }' ||
+    fail "waited $(slept) s, not from 8 s (launchd's hold) to 20 s (two bounds of 10 s)"
+}
+
+@test "a listed user with no graphical domain: skipped at once" {
+  begin_case "$alice_and_carol" "" "" yes
+  echo 503 >"$state/no_domain"
+  step "" preinstall
+  step "$a" postinstall
+  said "carol has no graphical session in launchd (gui/503); skipped"
+  [ "$(bootstraps_in gui/503)" = 0 ] || fail "$(bootstraps_in gui/503) bootstraps in gui/503"
+  [ "$(slept)" = 0.0 ] || fail "it waited $(slept) s with nothing to wait for"
+}
+
+@test "a login loads it during the start: the login's load stands" {
+  begin_case "$two" "" "" yes
+  echo 502 >"$state/login_race"
+  step "$a $b" postinstall
+  said "started for bob"
+  [ "$(bootstraps_in gui/502)" = 1 ] || fail "$(bootstraps_in gui/502) bootstraps in gui/502"
+}
+
+@test "bootstrap error 5 with nothing loaded, cleared by a retry seconds later" {
+  begin_case "$two" "$a $b" "" yes
+  echo "gui/501 1" >"$state/flaky"
+  step "$a $b" admin release
+  said "started for alice"
+  [ "$(bootstraps_in gui/501)" = 2 ] || fail "$(bootstraps_in gui/501) bootstraps in gui/501"
+  [ "$(slept)" != 0.0 ] || fail "retried at once, without waiting"
+}
+
+@test "bootstrap error 5 that lasts: said plainly, within its bound" {
+  begin_case "$two" "$a $b" "" yes
+  echo "gui/501 100" >"$state/flaky"
+  refused "$b" admin release
+  said "launchctl bootstrap gui/501 failed, tried 4 times: Bootstrap failed: 5: Input/output error"
+  said "could not start $label for alice"
+  [ "$(bootstraps_in gui/501)" = 4 ] || fail "$(bootstraps_in gui/501) bootstraps in gui/501"
+  awk -v s="$(slept)" 'BEGIN { exit !(s <= 26) }' ||
+    fail "waited $(slept) s, past 6 s of retries and two bounds of 10 s"
+}
+
+@test "a bootout that answers 36 (in progress) is waited for like one that succeeded" {
+  begin_case "$two" "$a $b" "" yes
+  echo 501 >"$state/bootout_in_progress"
+  echo 3 >"$state/hold_seconds"
+  step "$h" admin hold
+  said "hold: stopped for alice"
+  run as_caller admin status --line
+  assert_output --partial "alice:not-loaded"
+}
+
+# --- status
+
+@test "status as root and as a user, and its one-line form" {
+  begin_case "$two$(sed 1d <<<"$alice_and_carol")" "$a" "" yes
+  echo 503 >"$state/no_domain"
+  echo "501 812 $supervisor" >"$state/procs"
+  step "$a" admin status --line
+  assert_output "sessions=alice:running:812,bob:not-loaded,carol:no-domain agent=installed hold=none"
+  step "$h" admin hold
+  as_uid=501
+  step "$h" admin status --line
+  assert_output "sessions=alice:not-loaded,bob:unknown,carol:unknown agent=installed hold=until:2026-12-08T09:43+0000"
+  step "$h" admin status
+  said "hold: until 2026-12-08T09:43+0000"
+  refused "$h" admin release
+  said "release needs root"
+}
+
+@test "status tells running from loaded: a supervisor that quit with status 0 stays loaded" {
+  begin_case "$two" "$a $b" "" yes
+  # alice's runs; bob's quit, and launchd keeps it loaded. Another user's
+  # process at the same path is not bob's.
+  printf '501 812 %s\n503 950 %s\n502 951 /usr/bin/less\n' "$supervisor" "$supervisor" >"$state/procs"
+  step "$a $b" admin status --line
+  assert_output "sessions=alice:running:812,bob:loaded agent=installed hold=none"
+  step "$a $b" admin status
+  said "alice: running (pid 812)"
+  said "bob: loaded, not running"
+}
+
+# --- the MDM scripts of docs/deploying.md, as written there
+
+@test "every MDM script in docs/deploying.md exits 0 on a Mac without the supervisor" {
+  begin_case "$two" "" "" no
+  rm -rf "$state/Applications/quillmere-watchdog.app"
+  mkdir "$BATS_TEST_TMPDIR/mdm"
+  # Each script of the document: a block that starts with #!/bin/sh, its
+  # indentation removed.
+  awk -v out="$BATS_TEST_TMPDIR/mdm" '
+    inside && /[^ ]/ && substr($0, 1, indent) !~ /^ *$/ { inside = 0 }
+    inside { print substr($0, indent + 1) >file; next }
+    /^ *#!\/bin\/sh$/ {
+      indent = index($0, "#") - 1; file = out "/" ++n; inside = 1
+      print substr($0, indent + 1) >file
+    }' "$deploying_doc"
+  cp -r "$BATS_TEST_TMPDIR/mdm" "$state/mdm"
+  chmod 755 "$state"/mdm/*
+  for script in "$state"/mdm/*; do
+    # As its MDM runs it: Jamf Pro with its arguments, the others with none.
+    for arguments in "" "/ MAC-0042 alice hold" "/ MAC-0042 alice release"; do
+      # shellcheck disable=SC2086 # one argument a word
+      run as_caller /srv/mdm/"${script##*/}" $arguments
+      [ "$status" -eq 0 ] ||
+        fail "$(cat "$script") with [$arguments] exited $status: $output"
+      [[ $output =~ nothing\ to\ (hold|release)|\<result\> ]] ||
+        fail "$(cat "$script") with [$arguments] did not say there was nothing to do: $output"
+    done
+  done
+  # Jamf Pro's, the pre-install and post-install scripts, the extension
+  # attribute.
+  count=$(find "$state/mdm" -type f | wc -l)
+  [ "$count" -ge 4 ] || fail "found $count scripts in $deploying_doc, not the four it has"
+}
