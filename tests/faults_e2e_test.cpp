@@ -194,8 +194,8 @@ pid_t GroupOf(pid_t pid) {
   return harness::ReadProcessInfo(pid, info) ? info.group : 0;
 }
 
-// A supervisor whose host command hangs: its process group, and the hung
-// command once found.
+// A supervisor whose host command hangs; its process group and the hung
+// command, once found.
 struct HungSupervisor {
   const harness::Sandbox *sandbox = nullptr;
   pid_t pid = 0;
@@ -203,21 +203,13 @@ struct HungSupervisor {
   pid_t hung = 0;
 };
 
-// The sandbox's supervisor, just started, with its process group.
-HungSupervisor StartHung(const harness::Sandbox &sandbox, pid_t pid) {
-  HungSupervisor started;
-  started.sandbox = &sandbox;
-  started.pid = pid;
-  started.group = GroupOf(pid);
-  return started;
-}
-
 // Waits for the hung command, which must be in the supervisor's group.
 void ExpectHungCommand(HungSupervisor &supervisor, double seconds) {
+  supervisor.group = GroupOf(supervisor.pid);
+  ASSERT_NE(supervisor.group, 0) << e2e::Account(*supervisor.sandbox);
   const std::optional<pid_t> hung = WaitForHungCommand(supervisor.pid, seconds);
   ASSERT_TRUE(hung.has_value()) << e2e::Account(*supervisor.sandbox);
   supervisor.hung = *hung;
-  EXPECT_NE(supervisor.group, 0);
   EXPECT_EQ(GroupOf(*hung), supervisor.group);
 }
 
@@ -288,9 +280,9 @@ TEST(Faults, AHungCommandEndsTheSupervisorUnsuccessfullyWithinTheDeadline) {
   // deadline, as a tick held back on a Mac would be, and must carry on.
   harness::Sandbox paused;
 
-  HungSupervisor startUp = StartHung(atStartUp, atStartUp.Start());
-  HungSupervisor tick = StartHung(atTick, atTick.Start());
-  HungSupervisor relaunch = StartHung(atRelaunch, atRelaunch.Start());
+  HungSupervisor startUp{&atStartUp, atStartUp.Start()};
+  HungSupervisor tick{&atTick, atTick.Start()};
+  HungSupervisor relaunch{&atRelaunch, atRelaunch.Start()};
   const pid_t pausedSupervisor = paused.Start();
   ASSERT_NE(startUp.pid, 0);
   ASSERT_NE(tick.pid, 0);
