@@ -5,7 +5,7 @@
 bats_load_library bats-support
 bats_load_library bats-assert
 
-commands_awk="$BATS_TEST_DIRNAME/../../macos-release/smoke/commands.awk"
+smoke="$BATS_TEST_DIRNAME/../../macos-release/smoke"
 
 @test "each of the first ticks: ls, the ps | grep pipeline and open -g, in milliseconds" {
   cat >"$BATS_TEST_TMPDIR/commands" <<'LOG'
@@ -19,7 +19,7 @@ shipped 1 ps 110.004 110.014 0
 shipped 1 grep 110.005 110.012 0
 control 1 ls 200.000 200.020 0
 LOG
-  run awk -f "$commands_awk" -v first=2 "$BATS_TEST_TMPDIR/commands"
+  run awk -v first=2 -f "$smoke/stats.awk" -f "$smoke/commands.awk" "$BATS_TEST_TMPDIR/commands"
   assert_success
   assert_line "tick shipped 1 0 10 - -"
   assert_line "tick shipped 1 1 4 26 2500"
@@ -30,6 +30,6 @@ LOG
 }
 
 @test "a line that is not a command's is refused" {
-  run awk -f "$commands_awk" <<<"shipped 1 ls 100.000"
+  run awk -f "$smoke/stats.awk" -f "$smoke/commands.awk" <<<"shipped 1 ls 100.000"
   assert_failure 2
 }
