@@ -1,7 +1,7 @@
 # How long the host commands took under launchd, from the logging stand-ins
 # of the measured runs. POSIX awk, as macOS's awk and Linux's run it.
 #
-# usage: awk -f commands.awk [-v first=4] [COMMANDS]
+# usage: awk [-v first=4] -f stats.awk -f commands.awk [COMMANDS]
 #
 # COMMANDS, one line per command that returned, each run's sorted by start:
 #   APP RUN COMMAND START END STATUS
@@ -19,18 +19,10 @@
 
 function ms(seconds) { return sprintf("%.0f", seconds * 1000) }
 
-function flush(  ) {
+function flush() {
   if (current == "" || index_in_run < 0 || index_in_run >= first) return
   printf "tick %s %d %s %s %s\n", current, index_in_run, ls_ms, \
     (ps_start == "" ? "-" : ms(pipe_end - ps_start)), open_ms
-}
-
-function sort_values(list, n, i, j, value) {
-  for (i = 2; i <= n; i++) {
-    value = list[i]
-    for (j = i - 1; j >= 1 && list[j] > value; j--) list[j + 1] = list[j]
-    list[j + 1] = value
-  }
 }
 
 BEGIN { if (first == "") first = 4; current = "" }
@@ -76,8 +68,8 @@ END {
       continue
     }
     for (i = 1; i <= n; i++) values[i] = took_by[name, i]
+    med = median(values, n)
     sort_values(values, n)
-    med = n % 2 ? values[(n + 1) / 2] : (values[n / 2] + values[n / 2 + 1]) / 2
     printf "command %s %d %s %s\n", name, n, ms(med), ms(values[n])
   }
 }

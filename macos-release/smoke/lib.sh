@@ -13,11 +13,15 @@ set -euo pipefail
 
 smoke_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 top=$(cd "$smoke_dir/../.." && pwd)
+# The step's usage, from its heading.
+usage() { sed -n 's/^# usage: //p' "$0"; }
 [ $# -ge 1 ] || {
-  echo "usage: $0 BUILD${STEP_USAGE:-}" >&2
+  echo "usage: $(usage)" >&2
   exit 64
 }
 build=$(cd "$1" && pwd)
+# The supervisor's package, as macos-release/release made it (none before).
+package=$(find "$build/release" -maxdepth 1 -name 'quillmere-watchdog-*.pkg' 2>/dev/null || true)
 work="$build/smoke-test"
 results="$work/results"
 verdicts="$results/verdicts.txt"
@@ -30,8 +34,7 @@ agent="$folder/Quillmere.app"
 executable="$agent/Contents/MacOS/Quillmere"
 marker=com.ravelstow.quillmere-watchdog.smoke-test-agent
 agent_receipt=$marker
-uid=$(id -u)
-domain=gui/$uid
+domain=gui/$(id -u)
 service=$domain/$label
 installed_agent=/Library/LaunchAgents/$label.plist
 # How long a tick may take before the supervisor ends itself
@@ -58,6 +61,17 @@ verdict() {
   fi
 }
 has_verdict() { [ -f "$verdicts" ] && grep -q "^$1 " "$verdicts"; }
+# record_verdicts NAME...: the lines "NAME OUTCOME TEXT" on standard input
+# recorded as verdicts; the step fails if one of the NAMEs had none.
+record_verdicts() {
+  local name outcome text
+  while read -r name outcome text; do
+    verdict "$name" "$outcome" "$text"
+  done
+  for name in "$@"; do
+    has_verdict "$name" || fail "the analysis gave no $name verdict"
+  done
+}
 
 # A warning annotation on GitHub's run page; elsewhere a line in the log.
 warn() {

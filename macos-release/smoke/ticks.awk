@@ -1,7 +1,8 @@
 # The tick's punctuality, from the listings of measured runs. POSIX awk, as
 # macOS's awk and Linux's run it.
 #
-# usage: awk -f ticks.awk [-v period=5] [-v bound=1.0] [-v goal=0.050] [RUNS]
+# usage: awk [-v period=5] [-v bound=1.0] [-v goal=0.050] -f stats.awk
+#          -f ticks.awk [RUNS]
 #
 # RUNS, one line each, in the order of the runs:
 #   listing APP RUN SECONDS   a listing of the agent's bundle, as the logging
@@ -17,6 +18,10 @@
 # Start-up (from its listing to the first tick, which start-up arms PERIOD
 # seconds ahead) is reported on its own and counts for no slot.
 #
+# GOAL is what a tick aims for; BOUND, past which the shipped app fails the
+# job, leaves room for a hosted Mac, a virtual machine shared with others,
+# which may miss the goal without being throttled.
+#
 # The rule: an app's ticks are late when the median of its slots' lateness,
 # over all its runs, is past BOUND, or when more than one slot in ten is.
 #   - The shipped app late: the tick verdict fails, and so does the job.
@@ -29,6 +34,7 @@
 #     observable, and the App Nap verdict is "not exercised".
 #
 # Prints, one line each:
+#   limits GOAL BOUND
 #   startup APP RUN SECONDS
 #   slot APP RUN SLOT LATENESS served|overdue
 #   run APP RUN SLOTS MEDIAN WORST PAST late|on-time
@@ -46,22 +52,6 @@ function fail(text) {
   exit 2
 }
 
-# Sorts list[1..n] in place (insertion sort: a few dozen values).
-function sort_values(list, n, i, j, value) {
-  for (i = 2; i <= n; i++) {
-    value = list[i]
-    for (j = i - 1; j >= 1 && list[j] > value; j--) list[j + 1] = list[j]
-    list[j + 1] = value
-  }
-}
-
-function median(list, n, copy, i) {
-  for (i = 1; i <= n; i++) copy[i] = list[i]
-  sort_values(copy, n)
-  if (n % 2) return copy[(n + 1) / 2]
-  return (copy[n / 2] + copy[n / 2 + 1]) / 2
-}
-
 # late: more than one value in ten past the bound, or the median past it.
 function is_late(med, past, n) {
   return med > bound || past * 10 > n
@@ -71,6 +61,7 @@ BEGIN {
   if (period == "") period = 5
   if (bound == "") bound = 1.0
   if (goal == "") goal = 0.050
+  printf "limits %.3f %.3f\n", goal, bound
   runs = 0
 }
 

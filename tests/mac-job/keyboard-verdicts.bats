@@ -47,13 +47,6 @@ EVENTS
   assert_line "keyboard-open not-exercised macOS did not bring it forward (com.apple.TextEdit is in front)"
 }
 
-@test "never activated, another app in front: not exercised, naming it" {
-  judge false com.apple.systempreferences com.apple.TextEdit <<EVENTS
-105.000 activated com.apple.systempreferences 30
-EVENTS
-  assert_line --regexp '^keyboard-start not-exercised .* com\.apple\.systempreferences came in front meanwhile'
-}
-
 @test "in front though the watcher heard no activation: the record cannot be trusted, fails" {
   judge true "$ours" "$ours" <<EVENTS
 97.000 activated com.apple.TextEdit 10

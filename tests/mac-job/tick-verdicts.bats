@@ -5,7 +5,7 @@
 bats_load_library bats-support
 bats_load_library bats-assert
 
-ticks_awk="$BATS_TEST_DIRNAME/../../macos-release/smoke/ticks.awk"
+smoke="$BATS_TEST_DIRNAME/../../macos-release/smoke"
 
 # run_lines APP RUN STARTUP LATE...: one run's lines. Start-up's listing at
 # a time of the run's own, the first tick STARTUP s later (start-up arms it
@@ -49,7 +49,7 @@ alternating() {
 
 judge() {
   alternating >"$BATS_TEST_TMPDIR/runs"
-  run awk -f "$ticks_awk" "$BATS_TEST_TMPDIR/runs"
+  run awk -f "$smoke/stats.awk" -f "$smoke/ticks.awk" "$BATS_TEST_TMPDIR/runs"
 }
 
 @test "on time after a slow start-up: passes, start-up reported on its own" {

@@ -1,0 +1,31 @@
+#!/usr/bin/env bats
+# The Mac job's steps (macos-release/smoke/lib.sh) on Linux: a step that
+# fails leaves its reason in its verdict and notes the failure, so that the
+# cleanup keeps launchd's view and the unified log for the run's artifacts.
+
+bats_load_library bats-support
+bats_load_library bats-assert
+
+smoke="$BATS_TEST_DIRNAME/../../macos-release/smoke"
+
+setup() {
+  build="$BATS_TEST_TMPDIR/build"
+  mkdir -p "$build/smoke-test/results"
+  unset GITHUB_STEP_SUMMARY GITHUB_ACTIONS
+}
+
+# step VERDICT COMMANDS: COMMANDS as a step of the smoke test whose failure
+# is recorded under VERDICT.
+step() {
+  local name=$1
+  shift
+  run bash -c "STEP=test VERDICT=$name; . '$smoke/lib.sh' '$build'; $*"
+}
+
+@test "a step that fails records its verdict as failed, with the reason, and notes the failure" {
+  step hung-command 'fail "the supervisor ended 3.2 s after its ps hung"'
+  assert_failure 1
+  run cat "$build/smoke-test/results/verdicts.txt"
+  assert_output "hung-command fail the supervisor ended 3.2 s after its ps hung"
+  [ -f "$build/smoke-test/failed" ]
+}
