@@ -7,6 +7,7 @@
 # shellcheck disable=SC2034,SC2154 # helpers.bash sets the case's variables, and reads those set here
 
 setup() {
+  bats_require_minimum_version 1.5.0
   bats_load_library bats-support
   bats_load_library bats-assert
   load helpers
@@ -191,7 +192,7 @@ setup() {
   wake=$((t0 + 50 * 60))
   echo "$((t0 + 20 * 60)) $wake" >"$state/asleep"
   launchd_until $((wake + 120))
-  released=$(awk '/the hold reached its end/ { print $1; exit }' "$state/syslog")
+  released=$(released_at)
   [ -n "$released" ] || fail "not released 120 s after the wake; launchd would next start its job at $(next_start)"
   [ "$released" -ge "$wake" ] || fail "released at $released, asleep until $wake"
   loaded_is "$a $b" "the wake"
