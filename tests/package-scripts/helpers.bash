@@ -110,21 +110,19 @@ as_caller() {
 
 # step EXPECTED_LOADED SCRIPT ARGS...: the script succeeds, and then launchd
 # has the services and jobs expected.
-step() {
-  local expected=$1
-  shift
-  run as_caller "$@"
-  [ "$status" -eq 0 ] || fail "$* failed ($status): $output"
-  loaded_is "$expected" "$*"
-}
+step() { ran_leaving -0 "$@"; }
 
 # refused EXPECTED_LOADED SCRIPT ARGS...: the script fails, and changed
 # nothing launchd has.
-refused() {
-  local expected=$1
-  shift
-  run as_caller "$@"
-  [ "$status" -ne 0 ] || fail "$* was not refused: $output"
+refused() { ran_leaving ! "$@"; }
+
+# ran_leaving CHECK EXPECTED_LOADED SCRIPT ARGS...: the script, its exit
+# status checked by bats's run (-0 succeeded, ! failed), then what launchd
+# has.
+ran_leaving() {
+  local check=$1 expected=$2
+  shift 2
+  run "$check" as_caller "$@"
   loaded_is "$expected" "$*"
 }
 
@@ -188,6 +186,11 @@ launchd_until() {
   [ "$(now)" -ge "$1" ] || clock "$1"
 }
 
+# mac_time SECONDS: that time in the Mac's zone.
+mac_time() {
+  TZ=":/usr/share/zoneinfo/$(cat "$state/zone")" date -d "@$1" '+%Y-%m-%d %H:%M:%S %Z'
+}
+
 # When launchd would next start a job, in the Mac's zone; "never" if not.
 next_start() {
   local next
@@ -195,8 +198,13 @@ next_start() {
   if [ -z "$next" ]; then
     echo never
   else
-    TZ=":/usr/share/zoneinfo/$(cat "$state/zone")" date -d "@${next%% *}" '+%Y-%m-%d %H:%M:%S %Z'
+    mac_time "${next%% *}"
   fi
+}
+
+# When the system log first says the hold reached its end; nothing if never.
+released_at() {
+  awk '/the hold reached its end/ { print $1; exit }' "$state/syslog"
 }
 
 # ends_on_time START MINUTES: a hold of MINUTES held at START (seconds since
@@ -209,8 +217,8 @@ ends_on_time() {
   step "$h" admin hold "$minutes"
   hold_job_is_loaded
   launchd_until $((end + 120))
-  released=$(awk '/the hold reached its end/ { print $1; exit }' "$state/syslog")
-  [ -n "$released" ] || fail "not released 120 s after its end ($(TZ=":/usr/share/zoneinfo/$(cat "$state/zone")" date -d "@$end" '+%Y-%m-%d %H:%M:%S %Z')); launchd would next start its job at $(next_start)"
+  released=$(released_at)
+  [ -n "$released" ] || fail "not released 120 s after its end ($(mac_time "$end")); launchd would next start its job at $(next_start)"
   [ "$released" -ge "$end" ] || fail "released $((end - released)) s before its end"
   [ "$released" -le $((end + 120)) ] || fail "released $((released - end)) s after its end"
   loaded_is "$a $b" "the hold's end"
