@@ -88,10 +88,7 @@ escape() {
   local text=${1//%/%25}
   text=${text//$'\r'/%0D}
   text=${text//$'\n'/%0A}
-  [ $# -eq 1 ] || {
-    text=${text//:/%3A}
-    text=${text//,/%2C}
-  }
+  [ $# -eq 1 ] || { text=${text//:/%3A} && text=${text//,/%2C}; }
   printf '%s' "$text"
 }
 

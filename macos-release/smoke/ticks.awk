@@ -37,11 +37,7 @@
 # Exits 1 when the shipped app was late, 2 when the runs cannot be judged (a
 # run without a tick or an end, an app with fewer than two runs).
 
-function fail(text) {
-  print "error " text
-  failed = 1
-  exit 2
-}
+function fail(text) { print "error " text; failed = 1; exit 2 }
 
 function is_late(med, past, n) { return med > bound || past * 10 > n }
 
