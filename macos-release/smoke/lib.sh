@@ -76,15 +76,20 @@ record_verdicts() {
 # A warning annotation on GitHub's run page; elsewhere a line in the log.
 warn() {
   if [ "${GITHUB_ACTIONS:-}" = true ]; then
-    # Workflow commands end at the line's end: one line, and %, CR and LF
-    # escaped as GitHub's workflow commands require.
-    local text=${1//%/%25}
-    text=${text//$'\r'/%0D}
-    text=${text//$'\n'/%0A}
-    echo "::warning title=smoke test, $STEP::$text"
+    echo "::warning title=$(escape "smoke test, $STEP" property)::$(escape "$1")"
   else
     echo "$STEP: warning: $1"
   fi
+}
+# escape TEXT [property]: TEXT as a workflow command's data, or a property's
+# value, as the runner unescapes them (actions/runner, ActionCommand.cs): the
+# command is one line, and a property ends at "," or "::".
+escape() {
+  local text=${1//%/%25}
+  text=${text//$'\r'/%0D}
+  text=${text//$'\n'/%0A}
+  [ $# -eq 1 ] || { text=${text//:/%3A} && text=${text//,/%2C}; }
+  printf '%s' "$text"
 }
 
 # The step fails: its verdict is recorded as failed with the reason, unless

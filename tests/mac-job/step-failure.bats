@@ -29,3 +29,12 @@ step() {
   assert_output "hung-command fail the supervisor ended 3.2 s after its ps hung"
   [ -f "$build/smoke-test/failed" ]
 }
+
+@test "a verdict not exercised is a warning on the run page, escaped as the runner reads a workflow command" {
+  # actions/runner's ActionCommand.cs: the properties end at "::" and split
+  # at ","; it unescapes %3A and %2C in them, %25, %0D and %0A in both.
+  run bash -c "GITHUB_ACTIONS=true STEP='keyboard: start' VERDICT=''; . '$smoke/lib.sh' '$build'
+    verdict keyboard-open not-exercised \$'macOS did not bring it forward: 100% sure,\\nsee the log'"
+  assert_success
+  assert_line '::warning title=smoke test%2C keyboard%3A start::keyboard-open not exercised: macOS did not bring it forward: 100%25 sure,%0Asee the log'
+}
