@@ -12,15 +12,24 @@ include(cmake/macos-package-scripts.cmake)
 set(QUILLMERE_RELEASE_VERSION
     ${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.${PROJECT_VERSION_PATCH})
 
-# Developer ID identities, from the cache or the environment; never written
-# into the repository. Without them the app is signed ad hoc and the package
-# is left unsigned.
+# Developer ID identities, given on the command line (-D) or in the
+# environment; never written into the repository. Without them the app is
+# signed ad hoc and the package is left unsigned. The environment only seeds
+# a new cache (set(CACHE) keeps a value the cache has), so an environment
+# that disagrees with the cache stops the configure instead of being ignored.
 set(QUILLMERE_CODESIGN_IDENTITY "$ENV{QUILLMERE_CODESIGN_IDENTITY}" CACHE STRING
     "Developer ID Application identity that signs the app; empty: ad hoc")
 set(QUILLMERE_INSTALLER_IDENTITY "$ENV{QUILLMERE_INSTALLER_IDENTITY}" CACHE STRING
     "Developer ID Installer identity that signs the package; empty: unsigned")
 set(QUILLMERE_TEAM_ID "$ENV{QUILLMERE_TEAM_ID}" CACHE STRING
     "Team identifier of the Developer ID; read from the identity's name when it has one")
+foreach(_name QUILLMERE_CODESIGN_IDENTITY QUILLMERE_INSTALLER_IDENTITY QUILLMERE_TEAM_ID)
+  if(DEFINED ENV{${_name}} AND NOT "$ENV{${_name}}" STREQUAL "${${_name}}")
+    message(FATAL_ERROR "${_name} in the environment is not the one in this build folder's cache. "
+                        "Give it on the command line as well (-D${_name}=...), which replaces the "
+                        "cache's, as macos-release/release does, or configure a fresh build folder.")
+  endif()
+endforeach()
 
 set(_macos ${CMAKE_BINARY_DIR}/macos)
 quillmere_generate_package_scripts(${_macos})
