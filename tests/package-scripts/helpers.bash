@@ -8,10 +8,23 @@
 # preinstall and postinstall from the package's folder. The stand-ins (in
 # stand-ins/) are where the Mac has the real commands: overlaid on /usr/bin
 # (also /bin here) and /usr/sbin, over the real commands that they do not
-# stand in for, with /bin/sh as bash in its POSIX mode, as on a Mac. The
-# Mac's zone is /etc/localtime, overlaid too, a zone of Debian's tzdata.
-# The case's state is bound at /srv, where the stand-ins keep it, and its
-# /var/run (/run) is the case's own.
+# stand in for, with /bin/sh as bash in its POSIX mode, as on a Mac, unless
+# the case links it to another shell. The Mac's zone is /etc/localtime,
+# overlaid too, a zone of Debian's tzdata. The case's state is bound at
+# /srv, where the stand-ins keep it, and its /Applications, /Library and
+# /private are the case's own.
+#
+# What launchd does without being asked, played here (the launchctl
+# stand-in plays what it answers):
+# - login: launchd loads each plist of /Library/LaunchAgents into the
+#   user's graphical domain ("Per-user agents provided by the
+#   administrator", launchctl(1), FILES), except a service disabled for
+#   that user (launchctl(1), disable: "will not be loaded", and the state
+#   outlives reboots).
+# - restart: launchd starts with nothing loaded and nobody logged in, and
+#   loads each plist of /Library/LaunchDaemons into its system domain
+#   ("System wide daemons provided by the administrator", launchctl(1),
+#   FILES); a job's StartInterval runs from that load (launchd-next).
 
 label=com.ravelstow.quillmere-watchdog
 hold_label=$label.hold
@@ -21,6 +34,9 @@ h=system/$hold_label
 resources=/Applications/quillmere-watchdog.app/Contents/Resources
 admin=$resources/quillmere-admin
 supervisor=/Applications/quillmere-watchdog.app/Contents/MacOS/quillmere-watchdog
+launch_agent=/Library/LaunchAgents/$label.plist
+hold_folder=/private/var/db/$hold_label
+hold_plist=/Library/LaunchDaemons/$hold_label.plist
 users="alice:501 bob:502 carol:503"
 # alice at the screen, bob switched away, carol logged in through ssh only.
 two="bob      console  Dec  8 08:40
@@ -42,21 +58,22 @@ scripts=${QUILLMERE_PACKAGE_SCRIPTS:?the generated package scripts folder}
 deploying_doc=${QUILLMERE_DEPLOYING_DOC:-$here/../../docs/deploying.md}
 
 # begin_case WHO LOADED DISABLED AGENT_INSTALLED [ZONE]: a Mac with the app
-# installed as the package installs it, in an /Applications that is root's
-# and the admin group's; the services loaded and disabled given as one word,
-# space-separated; the Mac in ZONE (UTC unless given).
+# and its LaunchAgent installed as the package installs them, in an
+# /Applications that is root's and the admin group's (macOS ships it so);
+# the services loaded and disabled given as one word, space-separated; the
+# Mac in ZONE (UTC unless given).
 begin_case() {
   state=$BATS_TEST_TMPDIR/state
   layer=$BATS_TEST_TMPDIR/layer
-  mkdir -p "$state/jobs" "$state/run" "$state$resources" "$state/real" \
-    "$layer/bin" "$layer/sbin" "$layer/etc"
+  mkdir -p "$state/jobs" "$state$resources" "$state/real" "$state/Library/LaunchDaemons" \
+    "$state/Library/LaunchAgents" "$state/private/var/db" "$layer/bin" "$layer/sbin" "$layer/etc"
   printf '%s' "$1" >"$state/who"
   tr ' ' '\n' <<<"$2" | sed '/^$/d' >"$state/loaded"
   tr ' ' '\n' <<<"$3" | sed '/^$/d' >"$state/disabled"
   echo "$users" >"$state/users"
   echo "${5:-UTC}" >"$state/zone"
   for file in leaving calls slept syslog owners no_domain login_race flaky \
-    bootout_in_progress procs receipts job-output; do
+    bootout_in_progress bootout_fails procs receipts job-output; do
     : >"$state/$file"
   done
   echo 1 >"$state/hold_seconds"
@@ -64,6 +81,8 @@ begin_case() {
   cp /usr/bin/date /usr/bin/stat "$state/real/"
   cp "$scripts/quillmere-admin" "$scripts/uninstall" "$state$resources/"
   chmod 755 "$state$resources"/*
+  printf '<plist version="1.0"><dict><key>Label</key><string>%s</string></dict></plist>\n' "$label" \
+    >"$state$launch_agent"
   chmod 775 "$state/Applications"
   echo "/Applications 0 80" >>"$state/owners"
   [ "$4" = no ] || mkdir -p "$state/Applications/Ravelstow/Quillmere.app"
@@ -79,14 +98,51 @@ begin_case() {
 clock() { echo "$1" >"$state/now"; }
 now() { awk '{ printf "%d", $1 }' "$state/now"; }
 
-# The case's Mac: the command that runs what follows it there.
+# The case's Mac: the command that runs what follows it there. Its root is
+# the machine's, folder by folder, with the Mac's own folders beside them.
 mac() {
-  namespace=(bwrap --bind / / --proc /proc --dev /dev
-    --overlay-src /usr/bin --overlay-src "$layer/bin" --tmp-overlay /usr/bin
+  local entry
+  namespace=(bwrap --proc /proc --dev /dev)
+  for entry in /*; do
+    case $entry in
+      /proc | /dev | /Applications | /srv) ;;
+      *) if [ -L "$entry" ]; then
+        namespace+=(--symlink "$(readlink "$entry")" "$entry")
+      else
+        namespace+=(--bind "$entry" "$entry")
+      fi ;;
+    esac
+  done
+  namespace+=(--overlay-src /usr/bin --overlay-src "$layer/bin" --tmp-overlay /usr/bin
     --overlay-src /usr/sbin --overlay-src "$layer/sbin" --tmp-overlay /usr/sbin
     --overlay-src /etc --overlay-src "$layer/etc" --tmp-overlay /etc
-    --bind "$state/Applications" /Applications --bind "$state/run" /run
-    --bind "$state" /srv --chdir /)
+    --bind "$state/Applications" /Applications --bind "$state/Library" /Library
+    --bind "$state/private" /private --bind "$state" /srv --chdir /)
+}
+
+# login NAME UID: NAME logs in at the screen, as launchd plays it (above).
+login() {
+  echo "$1    console  Dec  8 09:30" >>"$state/who"
+  [ -f "$state$launch_agent" ] && ! grep -qxF "gui/$2/$label" "$state/disabled" &&
+    ! grep -qxF "gui/$2/$label" "$state/loaded" && echo "gui/$2/$label" >>"$state/loaded"
+  return 0
+}
+
+# restart: the Mac restarts, as launchd plays it (above); nobody is logged
+# in after it.
+restart() {
+  local plist job
+  : >"$state/who"
+  : >"$state/loaded"
+  : >"$state/leaving"
+  rm -f "$state"/jobs/*
+  for plist in "$state"/Library/LaunchDaemons/*.plist; do
+    [ -f "$plist" ] || continue
+    job=$(basename "$plist" .plist)
+    echo "system/$job" >>"$state/loaded"
+    cp "$plist" "$state/jobs/$job.plist"
+    cp "$state/now" "$state/jobs/$job.loaded"
+  done
 }
 
 # as_caller SCRIPT ARGS...: a script of the case, as its caller runs it: as
@@ -132,6 +188,13 @@ loaded_is() {
   [ "$loaded" = "$(xargs <<<"$1")" ] || fail "loaded after $2: [$loaded], expected [$1]"
 }
 
+# line_is EXPECTED: status --line printed EXPECTED, and nothing that
+# Workspace ONE drops from a custom attribute (/ \ " * : ; < > ? |).
+line_is() {
+  assert_output "$1"
+  [[ $output != *[/\\\"*:\;\<\>?\|]* ]] || fail "a character Workspace ONE drops in: $output"
+}
+
 said() {
   [[ $output == *"$1"* ]] || fail "it did not say \"$1\", but: $output"
 }
@@ -153,18 +216,29 @@ job_arguments() {
 }
 
 # The hold's job: loaded in launchd's system domain (whose stand-in took its
-# plist only as root's alone), running the command where the package
-# installed it as "expire".
+# plist only as root's alone), running "expire" from a program that it and
+# every folder up to / are root's and writable by no group and no other user.
 hold_job_is_loaded() {
   grep -qxF "$h" "$state/loaded" || fail "no hold job in launchd's system domain"
-  local arguments
+  local arguments path owner mode
   arguments=$(job_arguments "$hold_label" | xargs)
-  [ "$arguments" = "$admin expire" ] || fail "the hold's job runs [$arguments], expected [$admin expire]"
+  [ "${arguments#* }" = expire ] || fail "the hold's job runs [$arguments], not expire"
+  path=${arguments%% *}
+  while [ "$path" != / ]; do
+    [ -e "$state$path" ] || fail "the hold's job runs [$arguments]; $path is not there"
+    owner=$(awk -v p="$path" '$1 == p { print $2 }' "$state/owners")
+    mode=$(stat -c %a "$state$path")
+    if [ "${owner:-0}" != 0 ] || [[ $mode != *[0145][0145] ]]; then
+      fail "the hold's job runs [$arguments] as root, and $path is uid ${owner:-0}'s, mode $mode"
+    fi
+    path=$(dirname "$path")
+  done
 }
 
 no_hold_left() {
   ! grep -qxF "$h" "$state/loaded" || fail "the hold's job is still loaded"
-  [ ! -e "$state/run/$hold_label" ] || fail "the hold left $(find "$state/run/$hold_label" -printf "%p ")"
+  [ ! -e "$state$hold_folder" ] || fail "the hold left $(find "$state$hold_folder" -printf "%p ")"
+  [ ! -e "$state$hold_plist" ] || fail "the hold left $hold_plist"
 }
 
 # launchd_until SECONDS: the case's launchd runs until then: each job of its

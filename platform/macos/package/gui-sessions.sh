@@ -16,10 +16,10 @@ gui_sessions() {
 }
 
 # Waits, for at most ten seconds, until launchd no longer has the service or
-# job $1 (a service target such as gui/501/LABEL). launchctl may report a
-# bootout done while launchd still holds the service for a few seconds, and
-# a bootstrap in that moment fails. Asks only through print's exit status:
-# launchctl(1) says its text is no interface.
+# job $1 (a service target such as gui/501/LABEL); fails if it still has it
+# then. launchctl may report a bootout done while launchd still holds the
+# service for a few seconds, and a bootstrap in that moment fails. Asks only
+# through print's exit status: launchctl(1) says its text is no interface.
 wait_until_gone() {
   polls=0
   while launchctl print "$1" >/dev/null 2>&1; do
@@ -30,22 +30,24 @@ wait_until_gone() {
 }
 
 # Stops the supervisor ($label) in every graphical session, saying so as $1
-# for each one where it ran, and returns once launchd has let go of each.
-# Not loaded there is no error. A bootout that answers 36 (EINPROGRESS,
-# "Operation now in progress", as public reports show it) has begun to
-# stop the service: waited for like one that succeeded.
+# for each one where it ran. Whatever bootout answers, what counts is
+# whether launchd still has the service after the wait: a bootout may
+# answer 36 (EINPROGRESS) and stop it all the same, or answer 5 and leave it
+# loaded, as public reports show, for good until a restart (retried ten
+# times to no avail). Fails, naming each user whose session still has it.
+# Not loaded there is no error.
 # shellcheck disable=SC2317 # the postinstall script carries it unused
 stop_in_every_session() {
-  gui_sessions | while read -r name uid; do
-    launchctl bootout "gui/$uid/$label" 2>/dev/null
-    case $? in
-      0 | 36) ;;
-      *) continue ;;
-    esac
-    if wait_until_gone "gui/$uid/$label"; then
-      echo "$1: stopped for $name"
-    else
-      echo "$1: launchd still had $label for $name after 10 s"
+  status=0
+  for session in $(gui_sessions | tr ' ' ':'); do
+    launchctl bootout "gui/${session#*:}/$label" 2>/dev/null
+    code=$?
+    if ! wait_until_gone "gui/${session#*:}/$label"; then
+      echo "$1: launchd still has $label for ${session%:*} (bootout answered $code)" >&2
+      status=1
+    elif [ "$code" -eq 0 ] || [ "$code" -eq 36 ]; then
+      echo "$1: stopped for ${session%:*}"
     fi
   done
+  return "$status"
 }

@@ -3,13 +3,32 @@
 # The script sets $label (the LaunchAgent's label) and $agent (its plist),
 # and carries gui_sessions.
 
+# Where a hold keeps the LaunchAgent while it lasts: launchd loads each plist
+# of /Library/LaunchAgents at every graphical login (launchctl(1), FILES), so
+# a login during a hold would start the supervisor unless its plist is not
+# there. A folder that is root's alone, on the same volume, kept through a
+# restart (as the hold's job is), so the hold's end can always put it back.
+hold_folder=/private/var/db/$label.hold
+held_agent=$hold_folder/$label.plist
+
+# During a hold (its job loaded in launchd), puts the LaunchAgent aside, a
+# newer one in place of the one kept; fails when there is no hold.
+# shellcheck disable=SC2317 # not every script that carries it calls it
+aside_while_held() {
+  launchctl print "system/$label.hold" >/dev/null 2>&1 || return 1
+  [ ! -f "$agent" ] || mv -f "$agent" "$held_agent"
+}
+
 # Starts the supervisor in the graphical session of user $1: enabled first (a
 # disabled service cannot be loaded, and that state outlives reboots), a copy
 # that runs there stopped, so that there is one, the new one, and bootstrapped
 # once launchd has let go of the old one. A bootstrap that fails while the
 # service is then loaded all the same (a login that came in between loaded
 # it) counts as started. Returns 2, at once, when the user has no graphical
-# domain in launchd (listed by who, but the session is gone or not yet made).
+# domain in launchd (listed by who, but the session is gone or not yet made);
+# 3 when launchd still has the old service after the wait: nothing is
+# bootstrapped then, since print cannot tell a service leaving from one
+# loaded.
 #
 # launchd may answer a bootstrap "5: Input/output error" with nothing
 # loaded, and take the same plist from a plain retry seconds later, as
@@ -20,7 +39,7 @@ start_in_session() {
   launchctl print "gui/$1" >/dev/null 2>&1 || return 2
   launchctl enable "gui/$1/$label"
   launchctl bootout "gui/$1/$label" 2>/dev/null
-  wait_until_gone "gui/$1/$label"
+  wait_until_gone "gui/$1/$label" || return 3
   tries=1
   while :; do
     error=$(launchctl bootstrap "gui/$1" "$agent" 2>&1) && return 0
@@ -39,8 +58,8 @@ start_in_session() {
 }
 
 # Starts the supervisor in every graphical session, saying so as $1 for each;
-# fails if it could not be started in one of them. A user without a
-# graphical domain is skipped, and said so.
+# fails, naming the user, where launchd does not have it afterwards. A user
+# without a graphical domain is skipped, and said so.
 start_in_every_session() {
   status=0
   for session in $(gui_sessions | tr ' ' ':'); do
@@ -48,6 +67,10 @@ start_in_every_session() {
     case $? in
       0) echo "$1: started for ${session%:*}" ;;
       2) echo "$1: ${session%:*} has no graphical session in launchd (gui/${session#*:}); skipped" ;;
+      3)
+        echo "$1: could not start $label for ${session%:*}: launchd still had the one before after 10 s" >&2
+        status=1
+        ;;
       *)
         echo "$1: could not start $label for ${session%:*}" >&2
         status=1
