@@ -390,12 +390,12 @@ setup() {
       run as_caller /srv/mdm/"${script##*/}" $arguments
       [ "$status" -eq 0 ] ||
         fail "$(cat "$script") with [$arguments] exited $status: $output"
-      [[ $output =~ nothing\ to\ (hold|release)|\<result\> ]] ||
+      [[ $output =~ nothing\ to\ (hold|release|remove)|\<result\>|^not-installed$ ]] ||
         fail "$(cat "$script") with [$arguments] did not say there was nothing to do: $output"
     done
   done
-  # Jamf Pro's, the pre-install and post-install scripts, the extension
-  # attribute.
+  # Jamf Pro's and its extension attribute; the hold, the release, the check
+  # and the removal of the other MDMs.
   count=$(find "$state/mdm" -type f | wc -l)
-  [ "$count" -ge 4 ] || fail "found $count scripts in $deploying_doc, not the four it has"
+  [ "$count" -ge 6 ] || fail "found $count scripts in $deploying_doc, not the six it has"
 }
