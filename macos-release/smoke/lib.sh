@@ -1,7 +1,5 @@
 #!/usr/bin/env bash
-# What the smoke test's steps share, sourced by each: names, the work folder,
-# messages, verdicts, what was changed on the Mac (for the cleanup step),
-# bounded waits and the supervisor's processes. Runs with macOS's bash 3.2.
+# What the smoke test's steps share, sourced by each; macOS's bash 3.2.
 # STEP, the step's name for its messages, is its file's unless set before;
 # VERDICT, the verdict that a failure of the step is recorded under, is
 # STEP unless set before ("" for none).
@@ -17,7 +15,6 @@ failure=""
 
 smoke_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 top=$(cd "$smoke_dir/../.." && pwd)
-# The step's usage, from its heading.
 usage() { sed -n 's/^# usage: //p' "$0"; }
 [ $# -ge 1 ] || {
   echo "usage: $(usage)" >&2
@@ -184,9 +181,7 @@ stop_service() {
   wait_for 10 no_supervisor >/dev/null || fail "the supervisor did not stop: $(any_supervisor | xargs)"
 }
 # start_from_copy DIR PROGRAM: the installed LaunchAgent stopped and a copy
-# of it, DIR/LABEL.plist, started in its place, which differs only in its
-# program, a PATH whose first entry is DIR/bin, and where the app's output
-# goes (DIR/output.log).
+# of it started in its place, differing only as below.
 start_from_copy() {
   local dir=$1 copy="$1/$label.plist"
   cp "$installed_agent" "$copy"
