@@ -16,25 +16,24 @@ static void Print(const char *event, NSRunningApplication *app) {
   fflush(stdout);
 }
 
+// Each workspace notification that the watch observes, and its event's name.
+static NSDictionary<NSString *, NSString *> *Events(void) {
+  return @{
+    NSWorkspaceDidActivateApplicationNotification : @"activated",
+    NSWorkspaceDidDeactivateApplicationNotification : @"deactivated",
+    NSWorkspaceDidHideApplicationNotification : @"hidden",
+    NSWorkspaceDidUnhideApplicationNotification : @"unhidden",
+  };
+}
+
 @interface QMWorkspaceWatch : NSObject
-- (void)activated:(NSNotification *)notification;
-- (void)deactivated:(NSNotification *)notification;
-- (void)hidden:(NSNotification *)notification;
-- (void)unhidden:(NSNotification *)notification;
+- (void)observed:(NSNotification *)notification;
 @end
 
 @implementation QMWorkspaceWatch
-- (void)activated:(NSNotification *)notification {
-  Print("activated", [notification.userInfo objectForKey:NSWorkspaceApplicationKey]);
-}
-- (void)deactivated:(NSNotification *)notification {
-  Print("deactivated", [notification.userInfo objectForKey:NSWorkspaceApplicationKey]);
-}
-- (void)hidden:(NSNotification *)notification {
-  Print("hidden", [notification.userInfo objectForKey:NSWorkspaceApplicationKey]);
-}
-- (void)unhidden:(NSNotification *)notification {
-  Print("unhidden", [notification.userInfo objectForKey:NSWorkspaceApplicationKey]);
+- (void)observed:(NSNotification *)notification {
+  Print([[Events() objectForKey:notification.name] UTF8String],
+        [notification.userInfo objectForKey:NSWorkspaceApplicationKey]);
 }
 @end
 
@@ -55,19 +54,10 @@ int main(int argc, char **argv) {
     // Static: the notification center does not keep its observers alive.
     static QMWorkspaceWatch *watch = nil;
     watch = [[QMWorkspaceWatch alloc] init];
-    const struct {
-      NSString *name;
-      SEL selector;
-    } events[] = {
-        {NSWorkspaceDidActivateApplicationNotification, @selector(activated:)},
-        {NSWorkspaceDidDeactivateApplicationNotification, @selector(deactivated:)},
-        {NSWorkspaceDidHideApplicationNotification, @selector(hidden:)},
-        {NSWorkspaceDidUnhideApplicationNotification, @selector(unhidden:)},
-    };
-    for (size_t i = 0; i < sizeof events / sizeof events[0]; i++) {
+    for (NSString *name in Events()) {
       [workspace.notificationCenter addObserver:watch
-                                       selector:events[i].selector
-                                           name:events[i].name
+                                       selector:@selector(observed:)
+                                           name:name
                                          object:nil];
     }
     Print("front", workspace.frontmostApplication);

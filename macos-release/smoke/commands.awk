@@ -46,10 +46,8 @@ NF != 6 { print "error line " NR " is not understood: " $0; failed = 1; exit 2 }
     open_ms = "-"
     ps_start = ""
     pipe_end = 0
-  } else if ($3 == "ps") {
-    ps_start = $4
-    if ($5 > pipe_end) pipe_end = $5
-  } else if ($3 == "grep") {
+  } else if ($3 == "ps" || $3 == "grep") {
+    if ($3 == "ps") ps_start = $4
     if ($5 > pipe_end) pipe_end = $5
   } else if ($3 == "open") {
     open_ms = ms(took)

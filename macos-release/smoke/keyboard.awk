@@ -12,15 +12,7 @@
 # in front and stayed there for 5 s; FRONT_AFTER_OPEN was in front then.
 #
 # Prints "keyboard-start OUTCOME TEXT" and "keyboard-open OUTCOME TEXT",
-# OUTCOME pass, fail or not-exercised:
-#   start-up: activated, then TextEdit active again and in front: pass,
-#   with how long keystrokes would have gone to the supervisor; activated
-#   and not given back: fail; never activated: not exercised, unless the
-#   supervisor is in front all the same (the record cannot be trusted:
-#   fail), naming what is in front;
-#   opened again: came in front and stayed: pass; came in front and lost
-#   it: fail; in front without an activation in the record: fail; never
-#   brought forward: not exercised.
+# OUTCOME pass, fail or not-exercised, each case's reason in its TEXT below.
 function at(t) { return sprintf("+%.3f s", t - started) }
 { time[NR] = $1 + 0; event[NR] = $2; bundle[NR] = $3 }
 # The first EVENT of BUNDLE in [from, until), or "".

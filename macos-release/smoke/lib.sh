@@ -1,19 +1,20 @@
 #!/usr/bin/env bash
-# What the smoke test's steps share, sourced by each after it sets STEP (the
-# step's name, for its messages) and VERDICT (the verdict that a failure of
-# the step is recorded under): names, the work folder, messages, verdicts,
-# what was changed on the Mac (for the cleanup step), bounded waits and the
-# supervisor's processes. Runs with macOS's bash 3.2.
+# What the smoke test's steps share, sourced by each; macOS's bash 3.2.
+# STEP, the step's name for its messages, is its file's unless set before;
+# VERDICT, the verdict that a failure of the step is recorded under, is
+# STEP unless set before ("" for none).
 #
 # The steps share BUILD/smoke-test: the first (install) makes it; every step
 # after it finds there what the ones before left, and appends what it saw to
 # results/, from which the summary step writes the run page's summary.
 # shellcheck disable=SC2034 # the names are the steps'
 set -euo pipefail
+: "${STEP:=${0##*/}}"
+: "${VERDICT=$STEP}"
+failure=""
 
 smoke_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 top=$(cd "$smoke_dir/../.." && pwd)
-# The step's usage, from its heading.
 usage() { sed -n 's/^# usage: //p' "$0"; }
 [ $# -ge 1 ] || {
   echo "usage: $(usage)" >&2
@@ -47,18 +48,15 @@ say() { echo "$STEP: $*"; }
 # results/verdicts.txt (a later one replaces it), said in the log; a "not
 # exercised" is also a warning on the run page, with its reason.
 verdict() {
-  local name=$1 outcome=$2 text
+  local name=$1 outcome=$2
   shift 2
-  text="$*"
   mkdir -p "$results"
   touch "$verdicts"
   grep -v "^$name " "$verdicts" >"$verdicts.new" || true
-  printf '%s %s %s\n' "$name" "$outcome" "$text" >>"$verdicts.new"
+  printf '%s %s %s\n' "$name" "$outcome" "$*" >>"$verdicts.new"
   mv "$verdicts.new" "$verdicts"
-  say "$name: $outcome: $text"
-  if [ "$outcome" = not-exercised ]; then
-    warn "$name not exercised: $text"
-  fi
+  say "$name: $outcome: $*"
+  [ "$outcome" != not-exercised ] || warn "$name not exercised: $*"
 }
 has_verdict() { [ -f "$verdicts" ] && grep -q "^$1 " "$verdicts"; }
 # record_verdicts NAME...: the lines "NAME OUTCOME TEXT" on standard input
@@ -92,59 +90,45 @@ escape() {
   printf '%s' "$text"
 }
 
-# The step fails: its verdict is recorded as failed with the reason, unless
-# the step recorded one already, and the failure is noted for the cleanup.
+# The step fails, for the reason given, which step_exit records.
 fail() {
   say "FAILED: $*"
-  if [ -n "${VERDICT:-}" ] && [ -d "$work" ] && ! has_verdict "$VERDICT"; then
-    verdict "$VERDICT" fail "$*"
-  fi
+  failure="$*"
   exit 1
 }
 
 # What a step changed on this Mac, for the cleanup step: one word a line.
 note_change() { echo "$1" >>"$work/changes"; }
 forget_change() {
-  if [ -f "$work/changes" ]; then
-    grep -vx "$1" "$work/changes" >"$work/changes.new" || true
-    mv "$work/changes.new" "$work/changes"
-  fi
+  grep -vx "$1" "$work/changes" >"$work/changes.new" || true
+  mv "$work/changes.new" "$work/changes"
 }
 changed() { [ -f "$work/changes" ] && grep -qx "$1" "$work/changes"; }
 
-# Run at every step's exit: a step that ends unsuccessfully without having
-# said why still has its verdict failed, and the failure is noted so that
-# the cleanup keeps what the test saw. STEP_EXIT, if set, is the step's own
-# clean-up, run first.
+# Run at every step's exit: a step that ends unsuccessfully has its verdict
+# failed, with fail's reason or its status, unless it recorded one already,
+# and the failure is noted so that the cleanup keeps what the test saw.
+# STEP_EXIT, if set, is the step's own clean-up, run first.
 step_exit() {
   local status=$?
   set +e
-  if [ -n "${STEP_EXIT:-}" ]; then
-    "$STEP_EXIT"
-  fi
+  [ -z "${STEP_EXIT:-}" ] || "$STEP_EXIT"
   if [ "$status" -ne 0 ] && [ -d "$work" ]; then
     touch "$work/failed"
     if [ -n "${VERDICT:-}" ] && ! has_verdict "$VERDICT"; then
-      verdict "$VERDICT" fail "the step ended with status $status (see its log)"
+      verdict "$VERDICT" fail "${failure:-the step ended with status $status (see its log)}"
     fi
   fi
   exit "$status"
 }
 
-# The steps after the first need what it made.
+# The steps after the first need what it made: the changes, the clock.
 need_work() {
-  if [ ! -f "$work/changes" ] || [ ! -x "$work/stamp" ]; then
-    fail "no smoke test under way in $work: the install step runs first"
-  fi
+  { [ -f "$work/changes" ] && [ -x "$work/stamp" ]; } || fail "no smoke test under way in $work: the install step runs first"
 }
 
-# Seconds since 1970, to the millisecond, from the compiled helper: macOS's
-# date(1) gives whole seconds, and no scripting language is guaranteed.
+# Seconds since 1970, to the millisecond (stamp.c).
 now() { "$work/stamp"; }
-# The difference B - A of two such times, in seconds to the millisecond.
-seconds_between() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f\n", b - a }'; }
-# Is A < B, for decimal numbers?
-less_than() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a < b) }'; }
 
 # Waits up to SECONDS for COMMAND to succeed; prints how long it took.
 wait_for() {
@@ -187,26 +171,17 @@ textedit_in_front() { [ "$(front_app)" = com.apple.TextEdit ]; }
 ours_in_front() { [ "$(front_app)" = "$label" ]; }
 
 # launchctl may report a bootout done before the service has left the
-# session, and a bootstrap in that moment fails: tried for up to ten seconds.
+# session, and a bootstrap in that moment fails: tried for up to ten seconds,
+# then once more with its error shown.
 bootstrap() {
-  local tries=1
-  while ! launchctl bootstrap "$domain" "$1" 2>/dev/null; do
-    [ "$tries" -lt 10 ] || {
-      launchctl bootstrap "$domain" "$1"
-      return
-    }
-    tries=$((tries + 1))
-    sleep 1
-  done
+  wait_for 10 launchctl bootstrap "$domain" "$1" >/dev/null 2>&1 || launchctl bootstrap "$domain" "$1"
 }
 stop_service() {
   launchctl bootout "$service" 2>/dev/null || true
   wait_for 10 no_supervisor >/dev/null || fail "the supervisor did not stop: $(any_supervisor | xargs)"
 }
 # start_from_copy DIR PROGRAM: the installed LaunchAgent stopped and a copy
-# of it, DIR/LABEL.plist, started in its place, which differs only in its
-# program, a PATH whose first entry is DIR/bin, and where the app's output
-# goes (DIR/output.log).
+# of it started in its place, differing only as below.
 start_from_copy() {
   local dir=$1 copy="$1/$label.plist"
   cp "$installed_agent" "$copy"

@@ -1,8 +1,7 @@
-/* The smoke test's clock: prints the time now as seconds since 1970 with
- * milliseconds ("1765232950.123"). macOS's date(1) prints whole seconds,
- * and no scripting language comes with macOS for certain, so the test
- * compiles this and calls it wherever it notes a time: the logging stand-ins
- * of the host commands, the keyboard's start and the hung command's end. */
+/* The smoke test's clock (lib.sh's now, and the timed stand-ins of the host
+ * commands): prints the time now as seconds since 1970 with milliseconds
+ * ("1765232950.123"). macOS's date(1) prints whole seconds, and no
+ * scripting language comes with macOS for certain. */
 #include <stdio.h>
 #include <sys/time.h>
 

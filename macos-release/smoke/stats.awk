@@ -1,6 +1,5 @@
 # What the smoke test's awk programs share: sorting and the median. POSIX
-# awk has no include; each program is run with this file first:
-#   awk -f stats.awk -f ticks.awk ...
+# awk has no include: each program is run with this file first.
 
 # Sorts list[1..n] in place (insertion sort: a few dozen values).
 function sort_values(list, n, i, j, value) {

@@ -10,21 +10,11 @@
 #   end APP RUN SECONDS       the end of the run's measurement
 # APP is shipped, without-key or control, RUN a number; SECONDS since 1970.
 #
-# The app keeps a fixed grid (app/tick_schedule.h): no tick is early on it.
-# So a run's grid is anchored at the phase, among its ticks' phases modulo
-# PERIOD, of least total lateness, its first due time at least PERIOD after
-# start-up's listing (start-up arms it after that). A slot's lateness runs
-# from its due time to the first tick at or after it, or to the run's end;
-# slot 0 is the first tick's. Start-up, to the first due time, is apart.
-# Lateness that every tick of a run shares cannot be seen: it reads as
-# start-up's own time.
-#
-# A run is late when its slots' median lateness is past BOUND (room for a
-# shared virtual machine; GOAL, what a tick aims for, fails nothing), or more
-# than one slot in ten is; an app, when it is late in every run (a stall of the
-# machine is an episode of one run). The shipped app late fails the job; the
-# control late shows App Nap at work, and the App Nap verdict follows the
-# shipped app; the control not late: "not exercised" (docs/proof.md).
+# The rule is docs/proof.md's "The rule of the tick verdict": the app keeps
+# a fixed grid (app/tick_schedule.h), so each run's grid is anchored where
+# no tick is early on it, start-up apart; a run is late when its slots'
+# median lateness is past BOUND (GOAL fails nothing) or more than one slot
+# in ten is; an app, when it is late in every run.
 #
 # Prints, one line each:
 #   limits GOAL BOUND
@@ -38,8 +28,6 @@
 # run without a tick or an end, an app with fewer than two runs).
 
 function fail(text) { print "error " text; failed = 1; exit 2 }
-
-function is_late(med, past, n) { return med > bound || past * 10 > n }
 
 # Whole milliseconds from FROM to a TO no earlier (the listings are to the ms).
 function ms(from, to) { return int((to - from) * 1000 + 0.5) }
@@ -113,7 +101,7 @@ END {
       if (late > worst) worst = late
     }
     med = median(lateness, slots)
-    late_run = is_late(med, past, slots)
+    late_run = med > bound || past * 10 > slots
     printf "run %s %s %d %+.3f %+.3f %d %s %d\n", a, run_number[r], slots, med, worst, past,
       late_run ? "late" : "on-time", later
     app_past[a] += past

@@ -30,6 +30,15 @@ step() {
   [ -f "$build/smoke-test/failed" ]
 }
 
+@test "a step's name and the verdict its failure is recorded under are its file's" {
+  printf '#!/usr/bin/env bash\n. "%s/lib.sh"\nfail "no agent runs"\n' "$smoke" >"$BATS_TEST_TMPDIR/removal"
+  run bash "$BATS_TEST_TMPDIR/removal" "$build"
+  assert_failure 1
+  assert_line "removal: FAILED: no agent runs"
+  run cat "$build/smoke-test/results/verdicts.txt"
+  assert_output "removal fail no agent runs"
+}
+
 @test "a verdict not exercised is a warning on the run page, escaped as the runner reads a workflow command" {
   # actions/runner's ActionCommand.cs: the properties end at "::" and split
   # at ","; it unescapes %3A and %2C in them, %25, %0D and %0A in both.
