@@ -6,7 +6,8 @@
 //       TICKS (default 300) ticks' work in this process and in the shell
 //       loops; SUPERVISOR_TICKS (default 100) real ticks of the real
 //       supervisor, five seconds each, before its memory is read again.
-//       Prints a table and writes bench/results/tick_cost.csv.
+//       Prints a table and writes BENCH_RESULTS/tick_cost.csv, in the build
+//       folder.
 //   tick-cost --floor
 //       (internal) one FLTK window, shown; prints its VmRSS in kB.
 
@@ -214,7 +215,7 @@ int main(int argc, char **argv) {
   harness::Capture("mkdir -p " + std::string(BENCH_RESULTS));
   FILE *out = std::fopen(BENCH_RESULTS "/tick_cost.csv", "w");
   if (out == nullptr) {
-    std::perror("bench/results/tick_cost.csv");
+    std::perror(BENCH_RESULTS "/tick_cost.csv");
     return 1;
   }
   std::fprintf(out, "measure,a,b,ratio,unit,ticks,supervisor_ticks\n");
@@ -223,6 +224,6 @@ int main(int argc, char **argv) {
                  row.unit, ticks, supervisorTicks);
   }
   std::fclose(out);
-  std::printf("\nwritten to bench/results/tick_cost.csv\n");
+  std::printf("\nwritten to %s\n", BENCH_RESULTS "/tick_cost.csv");
   return 0;
 }

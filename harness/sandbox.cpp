@@ -33,7 +33,7 @@ Sandbox::Sandbox(SandboxOptions options)
     : options_(std::move(options)), folder_(MakeTempFolder("quillmere-sandbox")) {
   Run("mkdir -p " + folder_ + "/Applications " + folder_ + "/prefix/bin " + folder_ +
       "/prefix/libexec/quillmere-watchdog " + folder_ + "/spy " + folder_ + "/fake " + folder_ +
-      "/log " + folder_ + "/bin");
+      "/log");
   Run("cp " + BuiltSupervisor() + " " + SupervisorExecutable());
   Run("cp " + BuiltOpenHelper() + " " + folder_ + "/prefix/libexec/real-open");
   // The supervisor finds its `open` beside itself; the spy there hands each
@@ -41,14 +41,7 @@ Sandbox::Sandbox(SandboxOptions options)
   WriteSpy(folder_ + "/prefix/libexec/quillmere-watchdog", "open",
            folder_ + "/prefix/libexec/real-open");
   for (const char *command : {"ls", "ps"}) {
-    if (options_.missingCommand != command) {
-      WriteSpy(folder_ + "/spy", command, std::string("/usr/bin/") + command);
-    }
-  }
-  // Every command of /usr/bin but the missing one, for a PATH without it.
-  if (!options_.missingCommand.empty()) {
-    Run("for f in /usr/bin/*; do [ \"${f##*/}\" = " + options_.missingCommand +
-        " ] || ln -s \"$f\" " + folder_ + "/bin/; done");
+    WriteSpy(folder_ + "/spy", command, std::string("/usr/bin/") + command);
   }
   if (options_.installBundle) {
     InstallBundle();
@@ -128,8 +121,7 @@ pid_t Sandbox::Start() {
                                    "/bin/sh",
                                    folder_ + "/run"};
   argv.insert(argv.end(), options_.arguments.begin(), options_.arguments.end());
-  const std::string path = options_.missingCommand.empty() ? folder_ + "/spy:/usr/bin:/bin"
-                                                           : folder_ + "/spy:" + folder_ + "/bin";
+  const std::string path = folder_ + "/spy:/usr/bin:/bin";
   SpawnOptions spawn;
   spawn.env = {"PATH=" + path, "DISPLAY=" + xvfb_.display};
   spawn.env.insert(spawn.env.end(), options_.env.begin(), options_.env.end());

@@ -24,7 +24,6 @@ struct SandboxOptions {
   std::vector<std::string> env;        // NAME=value, for everything in the sandbox
   std::string beforeSupervisor;        // shell text run first, e.g. to start a process
   std::string launcher;                // a program that execs the supervisor, e.g. python3 -c
-  std::string missingCommand;          // a command left off PATH, e.g. "ps"
 };
 
 struct LoggedCall {

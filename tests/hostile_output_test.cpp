@@ -1,5 +1,6 @@
-// The probes fed output far beyond anything a listing normally prints: the
-// answers follow the reading rules, memory stays flat and nothing hangs.
+// The probes fed output far beyond anything a listing normally prints:
+// memory stays flat, nothing hangs, and reading stops where the answer is
+// known. The piece rule itself is the probe tests' (probes_test.cpp).
 
 #include <sys/resource.h>
 

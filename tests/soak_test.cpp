@@ -1,5 +1,8 @@
-// The work of 2,000 ticks in one process: nothing may be left behind, not a
-// descriptor, a thread or a child.
+// The work of 2,000 ticks in one process, the agent running: nothing may be
+// left behind, not a descriptor, a thread or a child. The path that
+// relaunches is the real supervisor's in the crash-loop case
+// (Faults.ACrashLoopingAgentIsRelaunchedEveryTickAndNothingLeaks), where
+// every tick takes it.
 
 #include <signal.h>
 #include <sys/wait.h>
@@ -45,7 +48,5 @@ TEST_F(SoakTest, TwoThousandTicksWithTheAgentRunning) {
   kill(agent, SIGKILL);
   waitpid(agent, nullptr, 0);
 }
-
-TEST_F(SoakTest, TwoThousandTicksWithTheAgentMissing) { RunTicksAndCompare(); }
 
 }  // namespace

@@ -95,18 +95,6 @@ TEST(Supervision, AKilledAgentIsRelaunchedAndARemovedBundleEndsTheSupervisor) {
       << "the agent did not survive the supervisor";
 }
 
-TEST(Supervision, AnAgentStartedFromElsewhereIsNotSeen) {
-  harness::SandboxOptions options;
-  options.beforeSupervisor =
-      "cp " + harness::BuiltSampleAgent() + " ./Quillmere && \"$PWD/Quillmere\" &";
-  harness::Sandbox sandbox(options);
-  ASSERT_NE(sandbox.Start(), 0);
-  // Start-up, then the first tick five seconds on.
-  ASSERT_TRUE(harness::WaitUntil([&] { return !sandbox.Calls("open").empty(); }, 10.0));
-  EXPECT_EQ(sandbox.Calls("open")[0].arguments, kRelaunchArguments);
-  EXPECT_TRUE(harness::WaitUntil([&] { return sandbox.AgentPids().size() == 1; }, 3.0));
-}
-
 TEST(Supervision, AnOverrunTickSkipsTheMissedPeriods) {
   harness::Sandbox sandbox;
   // The first tick's listing takes 12 s, the second tick's 2 s.
