@@ -125,9 +125,9 @@ setup() {
   refused "$a $b" admin hold 0
   refused "$a $b" admin hold 90m
   # Past the shell's integers: refused by its length, under bash (which
-  # macOS runs as /bin/sh by default) and under dash (which sh(1) may
-  # select), and the rest works there too.
-  for shell in bash dash; do
+  # macOS runs as /bin/sh by default) and under dash and zsh (which sh(1)
+  # may select), and the rest works there too.
+  for shell in bash dash zsh; do
     ln -sfn "$shell" "$layer/bin/sh"
     run -64 as_caller admin hold 99999999999999999999
     said "a hold lasts 1 to 1440 minutes, not 99999999999999999999"
