@@ -98,22 +98,10 @@ begin_case() {
 clock() { echo "$1" >"$state/now"; }
 now() { awk '{ printf "%d", $1 }' "$state/now"; }
 
-# The case's Mac: the command that runs what follows it there. Its root is
-# the machine's, folder by folder, with the Mac's own folders beside them.
+# The case's Mac: the command that runs what follows it there.
 mac() {
-  local entry
-  namespace=(bwrap --proc /proc --dev /dev)
-  for entry in /*; do
-    case $entry in
-      /proc | /dev | /Applications | /srv) ;;
-      *) if [ -L "$entry" ]; then
-        namespace+=(--symlink "$(readlink "$entry")" "$entry")
-      else
-        namespace+=(--bind "$entry" "$entry")
-      fi ;;
-    esac
-  done
-  namespace+=(--overlay-src /usr/bin --overlay-src "$layer/bin" --tmp-overlay /usr/bin
+  namespace=(bwrap --bind / / --proc /proc --dev /dev
+    --overlay-src /usr/bin --overlay-src "$layer/bin" --tmp-overlay /usr/bin
     --overlay-src /usr/sbin --overlay-src "$layer/sbin" --tmp-overlay /usr/sbin
     --overlay-src /etc --overlay-src "$layer/etc" --tmp-overlay /etc
     --bind "$state/Applications" /Applications --bind "$state/Library" /Library
