@@ -24,7 +24,9 @@
 # - restart: launchd starts with nothing loaded and nobody logged in, and
 #   loads each plist of /Library/LaunchDaemons into its system domain
 #   ("System wide daemons provided by the administrator", launchctl(1),
-#   FILES); a job's StartInterval runs from that load (launchd-next).
+#   FILES); a job's StartInterval runs from that load (launchd-next). It
+#   empties /var/run (launchd-842, support/launchctl.c,
+#   system_specific_bootstrap).
 
 label=com.ravelstow.quillmere-watchdog
 hold_label=$label.hold
@@ -66,7 +68,7 @@ begin_case() {
   state=$BATS_TEST_TMPDIR/state
   layer=$BATS_TEST_TMPDIR/layer
   mkdir -p "$state/jobs" "$state$resources" "$state/real" "$state/Library/LaunchDaemons" \
-    "$state/Library/LaunchAgents" "$state/private/var/db" "$layer/bin" "$layer/sbin" "$layer/etc"
+    "$state/Library/LaunchAgents" "$state/private/var/db" "$state/private/var/run" "$state/hooks" "$layer/bin" "$layer/sbin" "$layer/etc"
   printf '%s' "$1" >"$state/who"
   tr ' ' '\n' <<<"$2" | sed '/^$/d' >"$state/loaded"
   tr ' ' '\n' <<<"$3" | sed '/^$/d' >"$state/disabled"
@@ -124,6 +126,7 @@ restart() {
   : >"$state/loaded"
   : >"$state/leaving"
   rm -f "$state"/jobs/*
+  rm -rf "${state:?}"/private/var/run/*
   for plist in "$state"/Library/LaunchDaemons/*.plist; do
     [ -f "$plist" ] || continue
     job=$(basename "$plist" .plist)

@@ -245,6 +245,26 @@ setup() {
   loaded_is "$a $b" "bob's login after the hold"
 }
 
+@test "the keeper's upgrade while the hold's end starts the sessions: the new LaunchAgent stays" {
+  begin_case "$two" "$a $b" "" yes
+  step "$h" admin hold 30
+  # As the end starts bob's, the keeper's package puts its LaunchAgent in
+  # place, and its postinstall runs (with launchd's PATH, as installer's).
+  cat >"$state/hooks/gui-502" <<HOOK
+#!/bin/sh
+sed 's|</dict>|<key>Version</key><string>new</string></dict>|' $launch_agent >$launch_agent.new
+mv $launch_agent.new $launch_agent
+$scripts/postinstall
+HOOK
+  chmod 755 "$state/hooks/gui-502"
+  launchd_until $((t0 + 33 * 60))
+  [ -e "$state/hooks/gui-502.ran" ] || fail "the upgrade did not run during the hold's end"
+  grep -q '<string>new</string>' "$state$launch_agent" ||
+    fail "the upgrade's LaunchAgent is not in place: $(ls "$state/Library/LaunchAgents" "$state$hold_folder" 2>&1)"
+  loaded_is "$a $b" "the hold's end"
+  no_hold_left
+}
+
 @test "a listed user with no graphical domain: skipped at once" {
   begin_case "$alice_and_carol" "" "" yes
   echo 503 >"$state/no_domain"
