@@ -205,15 +205,19 @@ setup() {
   refute_output --partial "started for"
 }
 
-@test "a bootout answered 5 that leaves the service: hold fails for that user; a hold's job that stays keeps its end" {
+@test "a bootout answered 5 that leaves the service: hold fails for that user, undone; a hold's job that stays keeps its end" {
   begin_case "$two" "$a $b" "" yes
   echo 501 >"$state/bootout_fails"
-  ran_leaving ! "$a $h" admin hold 30
+  ran_leaving ! "$a $b" admin hold 30
   said "launchd still has $label for alice (bootout answered 5)"
-  said "hold: stopped for bob"
-  run as_caller admin status
-  said "alice: loaded, not running, during a hold: the hold could not stop it"
-  # Now launchd keeps the hold's job instead.
+  said "not held: started for bob"
+  said "not held, and undone: launchd still has $label for alice"
+  refute_output --partial "held until"
+  no_hold_left
+  [ -f "$state$launch_agent" ] || fail "the LaunchAgent is not back in place"
+  # A hold that stands; now launchd keeps its job instead.
+  : >"$state/bootout_fails"
+  step "$h" admin hold 30
   echo system >"$state/bootout_fails"
   ran_leaving ! "$a $b $h" admin release
   said "launchd still has the hold's job"

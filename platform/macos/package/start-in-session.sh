@@ -77,12 +77,17 @@ start_in_session() {
   return 1
 }
 
-# Starts the supervisor in every graphical session, saying so as $1 for each;
-# fails, naming the user, where launchd does not have it afterwards. A user
-# without a graphical domain is skipped, and said so.
+# Starts the supervisor in every graphical session (only those of the users
+# named in $2, when given), saying so as $1 for each; fails, naming the
+# user, where launchd does not have it afterwards. A user without a
+# graphical domain is skipped, and said so.
 start_in_every_session() {
   status=0
   for session in $(gui_sessions | tr ' ' ':'); do
+    case " ${2-${session%:*}} " in
+      *" ${session%:*} "*) ;;
+      *) continue ;;
+    esac
     start_in_session "${session#*:}"
     case $? in
       0) echo "$1: started for ${session%:*}" ;;
