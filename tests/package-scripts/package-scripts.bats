@@ -222,10 +222,20 @@ setup() {
   ran_leaving ! "$a $b $h" admin release
   said "launchd still has the hold's job"
   [ -s "$state$hold_folder/end" ] || fail "the hold's end is gone while its job is not"
-  # Its end comes, and each minute after it: nothing restarted again.
+  # Nothing is held: the LaunchAgent is back, only the job stays.
+  step "$a $b $h" admin status --line
+  line_is "sessions=alice(loaded),bob(loaded) agent=installed hold=stuck"
+  step "$a $b $h" admin status
+  said "hold: none, but launchd kept its job"
+  refute_output --partial "during a hold"
+  # Its end comes, and each minute after it: nothing restarted again; its
+  # files go, its job stays, stuck still.
   launchd_until $((t0 + 36 * 60))
   [ "$(bootstraps_in gui/501)" = 1 ] || fail "$(bootstraps_in gui/501) bootstraps in gui/501, not release's one"
   loaded_is "$a $b $h" "the hold's end"
+  [ ! -e "$state$hold_folder" ] || fail "the hold's folder is still there"
+  step "$a $b $h" admin status --line
+  line_is "sessions=alice(loaded),bob(loaded) agent=installed hold=stuck"
 }
 
 @test "a login, the keeper's own upgrade and a restart during a hold start nothing; its end starts every session" {
