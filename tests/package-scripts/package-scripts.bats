@@ -236,6 +236,11 @@ setup() {
   [ ! -e "$state$hold_folder" ] || fail "the hold's folder is still there"
   step "$a $b $h" admin status --line
   line_is "sessions=alice(loaded),bob(loaded) agent=installed hold=stuck"
+  # Removed, but for the job launchd keeps until a restart.
+  ran_leaving ! "$h" uninstall
+  said "launchd still has the hold's job ($h); its files are removed, and it is gone at the next restart"
+  restart
+  loaded_is "" "a restart after the removal"
 }
 
 @test "a login, the keeper's own upgrade and a restart during a hold start nothing; its end starts every session" {
