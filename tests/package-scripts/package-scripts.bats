@@ -284,6 +284,20 @@ HOOK
   no_hold_left
 }
 
+@test "the gated Jamf upgrade runs the agent's policy only under a hold that stands" {
+  begin_case "$two" "$a $b" "" yes
+  doc_scripts
+  gated=/srv/mdm/$(grep -l 'jamf policy' "$state"/mdm/* | xargs basename)
+  echo 501 >"$state/bootout_fails"
+  refused "$a $b" "$gated" / MAC-0042 alice install-quillmere-agent
+  said "not held: the policy for install-quillmere-agent did not run"
+  [ ! -e "$state/jamf-calls" ] || fail "the agent's policy ran unheld"
+  : >"$state/bootout_fails"
+  step "$a $b" "$gated" / MAC-0042 alice install-quillmere-agent
+  said "release: started for alice"
+  assert_equal "$(cat "$state/jamf-calls")" "policy -event install-quillmere-agent with $h"
+}
+
 @test "a listed user with no graphical domain: skipped at once" {
   begin_case "$alice_and_carol" "" "" yes
   echo 503 >"$state/no_domain"
@@ -378,21 +392,13 @@ HOOK
 @test "every MDM script in docs/deploying.md exits 0 on a Mac without the supervisor" {
   begin_case "$two" "" "" no
   rm -rf "$state/Applications/quillmere-watchdog.app"
-  mkdir "$BATS_TEST_TMPDIR/mdm"
-  # Each script of the document: a block that starts with #!/bin/sh, its
-  # indentation removed.
-  awk -v out="$BATS_TEST_TMPDIR/mdm" '
-    inside && /[^ ]/ && substr($0, 1, indent) !~ /^ *$/ { inside = 0 }
-    inside { print substr($0, indent + 1) >file; next }
-    /^ *#!\/bin\/sh$/ {
-      indent = index($0, "#") - 1; file = out "/" ++n; inside = 1
-      print substr($0, indent + 1) >file
-    }' "$deploying_doc"
-  cp -r "$BATS_TEST_TMPDIR/mdm" "$state/mdm"
-  chmod 755 "$state"/mdm/*
+  doc_scripts
   for script in "$state"/mdm/*; do
-    # As its MDM runs it: Jamf Pro with its arguments, the others with none.
-    for arguments in "" "/ MAC-0042 alice hold" "/ MAC-0042 alice release"; do
+    # As its MDM runs it: Jamf Pro with its arguments, the others with none;
+    # the one that runs the agent's Jamf policy with that policy's event.
+    set -- "" "/ MAC-0042 alice hold" "/ MAC-0042 alice release"
+    ! grep -q 'jamf policy' "$script" || set -- "/ MAC-0042 alice install-quillmere-agent"
+    for arguments in "$@"; do
       # shellcheck disable=SC2086 # one argument a word
       run as_caller /srv/mdm/"${script##*/}" $arguments
       [ "$status" -eq 0 ] ||
@@ -401,8 +407,11 @@ HOOK
         fail "$(cat "$script") with [$arguments] did not say there was nothing to do: $output"
     done
   done
-  # Jamf Pro's and its extension attribute; the hold, the release, the check
-  # and the removal of the other MDMs.
+  # Without the supervisor, the agent's policy runs all the same.
+  grep -q "^policy -event install-quillmere-agent with" "$state/jamf-calls" ||
+    fail "the gated Jamf script did not run the agent's policy"
+  # Jamf Pro's, its gated upgrade and its extension attribute; the hold,
+  # the release, the check and the removal of the other MDMs.
   count=$(find "$state/mdm" -type f | wc -l)
-  [ "$count" -ge 6 ] || fail "found $count scripts in $deploying_doc, not the six it has"
+  [ "$count" -ge 7 ] || fail "found $count scripts in $deploying_doc, not the seven it has"
 }
