@@ -72,6 +72,20 @@ setup() {
   no_hold_left
 }
 
+@test "a hold's job that launchd keeps stays for the next hold, with its end" {
+  begin_case "$two" "$a $b" "" yes
+  step "$h" admin hold 30
+  # launchd keeps the hold's job: the next hold keeps it too, with its end.
+  echo system >"$state/bootout_fails"
+  clock $((t0 + 10 * 60))
+  step "$h" admin hold 60
+  said "held until 2026-12-08T10:23+0000"
+  launchd_until $((t0 + 69 * 60))
+  loaded_is "$h" "the first hold's end"
+  launchd_until $((t0 + 72 * 60))
+  loaded_is "$a $b $h" "the second hold's end"
+}
+
 @test "release with the agent removed: loaded all the same, for WatchPaths" {
   begin_case "$two" "$a $b" "" yes
   step "$h" admin hold
