@@ -323,12 +323,15 @@ def check_profile(path, team=""):
                "profile: the payload's identifier does not extend the profile's")
         uuids.append(payload.get("PayloadUUID"))
         rules = {(rule.get("RuleType"), rule.get("RuleValue")) for rule in payload.get("Rules", [])}
-        expect(rules == {("Label", LABEL), ("BundleIdentifier", LABEL)},
-               f"profile: rules {sorted(rules)}, expected the LaunchAgent's label and the bundle identifier")
+        expect(rules == {("Label", LABEL), ("BundleIdentifier", LABEL), ("Label", LABEL + ".hold")},
+               f"profile: rules {sorted(rules)}, expected the LaunchAgent's label, the bundle identifier "
+               "and the hold's job's label")
         for rule in payload.get("Rules", []):
-            expect(rule.get("TeamIdentifier", "") == team,
+            # The hold's job runs a shell script: no team signs it.
+            wanted = "" if rule.get("RuleValue") == LABEL + ".hold" else team
+            expect(rule.get("TeamIdentifier", "") == wanted,
                    f"profile: the {rule.get('RuleType')} rule requires team "
-                   f"{rule.get('TeamIdentifier')!r}, expected {team or 'none'!r}")
+                   f"{rule.get('TeamIdentifier')!r}, expected {wanted or 'none'!r}")
     for uuid in uuids:
         expect(isinstance(uuid, str) and re.fullmatch(r"[0-9A-F]{8}(-[0-9A-F]{4}){3}-[0-9A-F]{12}", uuid),
                f"profile: {uuid!r} is not an upper-case UUID")

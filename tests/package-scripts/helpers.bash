@@ -7,7 +7,7 @@
 # from where the Mac has them: the app in the case's /Applications, the
 # preinstall and postinstall from the package's folder. The stand-ins (in
 # stand-ins/) are where the Mac has the real commands: overlaid on /usr/bin
-# (also /bin here) and /usr/sbin, over the real commands that they do not
+# (also /bin here), /usr/sbin and /usr/local/bin (jamf), over the real commands that they do not
 # stand in for, with /bin/sh as bash in its POSIX mode, as on a Mac, unless
 # the case links it to another shell. The Mac's zone is /etc/localtime,
 # overlaid too, a zone of Debian's tzdata. The case's state is bound at
@@ -24,7 +24,9 @@
 # - restart: launchd starts with nothing loaded and nobody logged in, and
 #   loads each plist of /Library/LaunchDaemons into its system domain
 #   ("System wide daemons provided by the administrator", launchctl(1),
-#   FILES); a job's StartInterval runs from that load (launchd-next).
+#   FILES); a job's StartInterval runs from that load (launchd-next). It
+#   empties /var/run (launchd-842, support/launchctl.c,
+#   system_specific_bootstrap).
 
 label=com.ravelstow.quillmere-watchdog
 hold_label=$label.hold
@@ -66,7 +68,7 @@ begin_case() {
   state=$BATS_TEST_TMPDIR/state
   layer=$BATS_TEST_TMPDIR/layer
   mkdir -p "$state/jobs" "$state$resources" "$state/real" "$state/Library/LaunchDaemons" \
-    "$state/Library/LaunchAgents" "$state/private/var/db" "$layer/bin" "$layer/sbin" "$layer/etc"
+    "$state/Library/LaunchAgents" "$state/private/var/db" "$state/private/var/run" "$state/hooks" "$layer/bin" "$layer/sbin" "$layer/etc"
   printf '%s' "$1" >"$state/who"
   tr ' ' '\n' <<<"$2" | sed '/^$/d' >"$state/loaded"
   tr ' ' '\n' <<<"$3" | sed '/^$/d' >"$state/disabled"
@@ -89,6 +91,8 @@ begin_case() {
   [ "$4" = no ] || echo "$label.app" >"$state/receipts"
   cp "$here"/stand-ins/* "$layer/bin/"
   mv "$layer/bin/pkgutil" "$layer/sbin/"
+  mkdir "$layer/local"
+  mv "$layer/bin/jamf" "$layer/local/"
   ln -s bash "$layer/bin/sh"
   ln -s "/usr/share/zoneinfo/${5:-UTC}" "$layer/etc/localtime"
   as_uid=0 caller_path=$launchd_path caller_tz=
@@ -104,6 +108,7 @@ mac() {
     --overlay-src /usr/bin --overlay-src "$layer/bin" --tmp-overlay /usr/bin
     --overlay-src /usr/sbin --overlay-src "$layer/sbin" --tmp-overlay /usr/sbin
     --overlay-src /etc --overlay-src "$layer/etc" --tmp-overlay /etc
+    --overlay-src /usr/local/bin --overlay-src "$layer/local" --tmp-overlay /usr/local/bin
     --bind "$state/Applications" /Applications --bind "$state/Library" /Library
     --bind "$state/private" /private --bind "$state" /srv --chdir /)
 }
@@ -124,6 +129,7 @@ restart() {
   : >"$state/loaded"
   : >"$state/leaving"
   rm -f "$state"/jobs/*
+  rm -rf "${state:?}"/private/var/run/*
   for plist in "$state"/Library/LaunchDaemons/*.plist; do
     [ -f "$plist" ] || continue
     job=$(basename "$plist" .plist)
@@ -286,4 +292,18 @@ ends_on_time() {
   loaded_is "$a $b" "the hold's end"
   no_hold_left
   grep -q "started for alice" "$state/syslog" || fail "the system log does not say the supervisor started"
+}
+
+# doc_scripts: each script of docs/deploying.md (a block that starts with
+# #!/bin/sh, its indentation removed) in the case's /srv/mdm, numbered.
+doc_scripts() {
+  mkdir "$state/mdm"
+  awk -v out="$state/mdm" '
+    inside && /[^ ]/ && substr($0, 1, indent) !~ /^ *$/ { inside = 0 }
+    inside { print substr($0, indent + 1) >file; next }
+    /^ *#!\/bin\/sh$/ {
+      indent = index($0, "#") - 1; file = out "/" ++n; inside = 1
+      print substr($0, indent + 1) >file
+    }' "$deploying_doc"
+  chmod 755 "$state"/mdm/*
 }

@@ -72,6 +72,20 @@ setup() {
   no_hold_left
 }
 
+@test "a hold's job that launchd keeps stays for the next hold, with its end" {
+  begin_case "$two" "$a $b" "" yes
+  step "$h" admin hold 30
+  # launchd keeps the hold's job: the next hold keeps it too, with its end.
+  echo system >"$state/bootout_fails"
+  clock $((t0 + 10 * 60))
+  step "$h" admin hold 60
+  said "held until 2026-12-08T10:23+0000"
+  launchd_until $((t0 + 69 * 60))
+  loaded_is "$h" "the first hold's end"
+  launchd_until $((t0 + 72 * 60))
+  loaded_is "$a $b $h" "the second hold's end"
+}
+
 @test "release with the agent removed: loaded all the same, for WatchPaths" {
   begin_case "$two" "$a $b" "" yes
   step "$h" admin hold
@@ -205,23 +219,42 @@ setup() {
   refute_output --partial "started for"
 }
 
-@test "a bootout answered 5 that leaves the service: hold fails for that user; a hold's job that stays keeps its end" {
+@test "a bootout answered 5 that leaves the service: hold fails for that user, undone; a hold's job that stays keeps its end" {
   begin_case "$two" "$a $b" "" yes
   echo 501 >"$state/bootout_fails"
-  ran_leaving ! "$a $h" admin hold 30
+  ran_leaving ! "$a $b" admin hold 30
   said "launchd still has $label for alice (bootout answered 5)"
-  said "hold: stopped for bob"
-  run as_caller admin status
-  said "alice: loaded, not running, during a hold: the hold could not stop it"
-  # Now launchd keeps the hold's job instead.
+  said "not held: started for bob"
+  said "not held, and undone: launchd still has $label for alice"
+  refute_output --partial "held until"
+  no_hold_left
+  [ -f "$state$launch_agent" ] || fail "the LaunchAgent is not back in place"
+  # A hold that stands; now launchd keeps its job instead.
+  : >"$state/bootout_fails"
+  step "$h" admin hold 30
   echo system >"$state/bootout_fails"
   ran_leaving ! "$a $b $h" admin release
   said "launchd still has the hold's job"
   [ -s "$state$hold_folder/end" ] || fail "the hold's end is gone while its job is not"
-  # Its end comes, and each minute after it: nothing restarted again.
+  # Nothing is held: the LaunchAgent is back, only the job stays.
+  step "$a $b $h" admin status --line
+  line_is "sessions=alice(loaded),bob(loaded) agent=installed hold=stuck"
+  step "$a $b $h" admin status
+  said "hold: none, but launchd kept its job"
+  refute_output --partial "during a hold"
+  # Its end comes, and each minute after it: nothing restarted again; its
+  # files go, its job stays, stuck still.
   launchd_until $((t0 + 36 * 60))
   [ "$(bootstraps_in gui/501)" = 1 ] || fail "$(bootstraps_in gui/501) bootstraps in gui/501, not release's one"
   loaded_is "$a $b $h" "the hold's end"
+  [ ! -e "$state$hold_folder" ] || fail "the hold's folder is still there"
+  step "$a $b $h" admin status --line
+  line_is "sessions=alice(loaded),bob(loaded) agent=installed hold=stuck"
+  # Removed, but for the job launchd keeps until a restart.
+  ran_leaving ! "$h" uninstall
+  said "launchd still has the hold's job ($h); its files are removed, and it is gone at the next restart"
+  restart
+  loaded_is "" "a restart after the removal"
 }
 
 @test "a login, the keeper's own upgrade and a restart during a hold start nothing; its end starts every session" {
@@ -243,6 +276,40 @@ setup() {
   grep -q '<string>new</string>' "$state$launch_agent" || fail "the upgrade's LaunchAgent is not the one in place"
   login bob 502
   loaded_is "$a $b" "bob's login after the hold"
+}
+
+@test "the keeper's upgrade while the hold's end starts the sessions: the new LaunchAgent stays" {
+  begin_case "$two" "$a $b" "" yes
+  step "$h" admin hold 30
+  # As the end starts bob's, the keeper's package puts its LaunchAgent in
+  # place, and its postinstall runs (with launchd's PATH, as installer's).
+  cat >"$state/hooks/gui-502" <<HOOK
+#!/bin/sh
+sed 's|</dict>|<key>Version</key><string>new</string></dict>|' $launch_agent >$launch_agent.new
+mv $launch_agent.new $launch_agent
+$scripts/postinstall
+HOOK
+  chmod 755 "$state/hooks/gui-502"
+  launchd_until $((t0 + 33 * 60))
+  [ -e "$state/hooks/gui-502.ran" ] || fail "the upgrade did not run during the hold's end"
+  grep -q '<string>new</string>' "$state$launch_agent" ||
+    fail "the upgrade's LaunchAgent is not in place: $(ls "$state/Library/LaunchAgents" "$state$hold_folder" 2>&1)"
+  loaded_is "$a $b" "the hold's end"
+  no_hold_left
+}
+
+@test "the gated Jamf upgrade runs the agent's policy only under a hold that stands" {
+  begin_case "$two" "$a $b" "" yes
+  doc_scripts
+  gated=/srv/mdm/$(grep -l 'jamf policy' "$state"/mdm/* | xargs basename)
+  echo 501 >"$state/bootout_fails"
+  refused "$a $b" "$gated" / MAC-0042 alice install-quillmere-agent
+  said "not held: the policy for install-quillmere-agent did not run"
+  [ ! -e "$state/jamf-calls" ] || fail "the agent's policy ran unheld"
+  : >"$state/bootout_fails"
+  step "$a $b" "$gated" / MAC-0042 alice install-quillmere-agent
+  said "release: started for alice"
+  assert_equal "$(cat "$state/jamf-calls")" "policy -event install-quillmere-agent with $h"
 }
 
 @test "a listed user with no graphical domain: skipped at once" {
@@ -339,21 +406,13 @@ setup() {
 @test "every MDM script in docs/deploying.md exits 0 on a Mac without the supervisor" {
   begin_case "$two" "" "" no
   rm -rf "$state/Applications/quillmere-watchdog.app"
-  mkdir "$BATS_TEST_TMPDIR/mdm"
-  # Each script of the document: a block that starts with #!/bin/sh, its
-  # indentation removed.
-  awk -v out="$BATS_TEST_TMPDIR/mdm" '
-    inside && /[^ ]/ && substr($0, 1, indent) !~ /^ *$/ { inside = 0 }
-    inside { print substr($0, indent + 1) >file; next }
-    /^ *#!\/bin\/sh$/ {
-      indent = index($0, "#") - 1; file = out "/" ++n; inside = 1
-      print substr($0, indent + 1) >file
-    }' "$deploying_doc"
-  cp -r "$BATS_TEST_TMPDIR/mdm" "$state/mdm"
-  chmod 755 "$state"/mdm/*
+  doc_scripts
   for script in "$state"/mdm/*; do
-    # As its MDM runs it: Jamf Pro with its arguments, the others with none.
-    for arguments in "" "/ MAC-0042 alice hold" "/ MAC-0042 alice release"; do
+    # As its MDM runs it: Jamf Pro with its arguments, the others with none;
+    # the one that runs the agent's Jamf policy with that policy's event.
+    set -- "" "/ MAC-0042 alice hold" "/ MAC-0042 alice release"
+    ! grep -q 'jamf policy' "$script" || set -- "/ MAC-0042 alice install-quillmere-agent"
+    for arguments in "$@"; do
       # shellcheck disable=SC2086 # one argument a word
       run as_caller /srv/mdm/"${script##*/}" $arguments
       [ "$status" -eq 0 ] ||
@@ -362,8 +421,11 @@ setup() {
         fail "$(cat "$script") with [$arguments] did not say there was nothing to do: $output"
     done
   done
-  # Jamf Pro's and its extension attribute; the hold, the release, the check
-  # and the removal of the other MDMs.
+  # Without the supervisor, the agent's policy runs all the same.
+  grep -q "^policy -event install-quillmere-agent with" "$state/jamf-calls" ||
+    fail "the gated Jamf script did not run the agent's policy"
+  # Jamf Pro's, its gated upgrade and its extension attribute; the hold,
+  # the release, the check and the removal of the other MDMs.
   count=$(find "$state/mdm" -type f | wc -l)
-  [ "$count" -ge 6 ] || fail "found $count scripts in $deploying_doc, not the six it has"
+  [ "$count" -ge 7 ] || fail "found $count scripts in $deploying_doc, not the seven it has"
 }

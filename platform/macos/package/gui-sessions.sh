@@ -33,8 +33,10 @@ wait_until_gone() {
 # for each one where it ran. Whatever bootout answers, what counts is
 # whether launchd still has the service after the wait: a bootout may
 # answer 36 (EINPROGRESS) and stop it all the same, or answer 5 and leave it
-# loaded, as public reports show, for good until a restart (retried ten
-# times to no avail). Fails, naming each user whose session still has it.
+# loaded, for good until a restart (retried ten times to no avail): public
+# reports show that for a plist path in the system domain, none for the
+# service-target form used here, taken as the worst case. Fails, naming
+# each user whose session still has it.
 # Not loaded there is no error.
 # shellcheck disable=SC2317 # the postinstall script carries it unused
 stop_in_every_session() {

@@ -11,11 +11,31 @@
 hold_folder=/private/var/db/$label.hold
 held_agent=$hold_folder/$label.plist
 
-# During a hold (its job loaded in launchd), puts the LaunchAgent aside, a
-# newer one in place of the one kept; fails when there is no hold.
+# One run at a time moves the LaunchAgent or the hold's files: hold,
+# release, expire, uninstall and the postinstall each take this lock first
+# (mkdir(1) fails when the folder exists), and lose it at their exit (trap).
+# In /var/run, which launchd empties at startup (launchd-842,
+# support/launchctl.c, system_specific_bootstrap), so a run killed holding
+# it blocks the others only until a restart. Waits 2 minutes at most: an
+# expire that starts every session may take that long.
+lock_folder=/private/var/run/$label.lock
+take_lock() {
+  polls=0
+  until mkdir "$lock_folder" 2>/dev/null; do
+    [ "$polls" -lt 240 ] || return 1
+    polls=$((polls + 1))
+    sleep 0.5
+  done
+  trap 'rmdir "$lock_folder" 2>/dev/null' EXIT
+  trap 'exit 1' HUP INT TERM
+}
+
+# During a hold (its job loaded in launchd, its end in place), puts the
+# LaunchAgent aside, a newer one in place of the one kept; fails when there
+# is no hold.
 # shellcheck disable=SC2317 # not every script that carries it calls it
 aside_while_held() {
-  launchctl print "system/$label.hold" >/dev/null 2>&1 || return 1
+  launchctl print "system/$label.hold" >/dev/null 2>&1 && [ -f "$hold_folder/end" ] || return 1
   [ ! -f "$agent" ] || mv -f "$agent" "$held_agent"
 }
 
@@ -57,12 +77,17 @@ start_in_session() {
   return 1
 }
 
-# Starts the supervisor in every graphical session, saying so as $1 for each;
-# fails, naming the user, where launchd does not have it afterwards. A user
-# without a graphical domain is skipped, and said so.
+# Starts the supervisor in every graphical session (only those of the users
+# named in $2, when given), saying so as $1 for each; fails, naming the
+# user, where launchd does not have it afterwards. A user without a
+# graphical domain is skipped, and said so.
 start_in_every_session() {
   status=0
   for session in $(gui_sessions | tr ' ' ':'); do
+    case " ${2-${session%:*}} " in
+      *" ${session%:*} "*) ;;
+      *) continue ;;
+    esac
     start_in_session "${session#*:}"
     case $? in
       0) echo "$1: started for ${session%:*}" ;;
