@@ -158,17 +158,13 @@ as_caller() {
     "$script" "$@" </dev/null
 }
 
-# step EXPECTED_LOADED SCRIPT ARGS...: the script succeeds, and then launchd
-# has the services and jobs expected.
+# step or refused EXPECTED_LOADED SCRIPT ARGS...: the script succeeds, or
+# fails, and then launchd has the services and jobs expected.
 step() { ran_leaving -0 "$@"; }
-
-# refused EXPECTED_LOADED SCRIPT ARGS...: the script fails, and changed
-# nothing launchd has.
 refused() { ran_leaving ! "$@"; }
 
-# ran_leaving CHECK EXPECTED_LOADED SCRIPT ARGS...: the script, its exit
-# status checked by bats's run (-0 succeeded, ! failed), then what launchd
-# has.
+# ran_leaving CHECK EXPECTED_LOADED SCRIPT ARGS...: the same, the exit
+# status checked by bats's run (-0 succeeded, ! failed).
 ran_leaving() {
   local check=$1 expected=$2
   shift 2
