@@ -15,17 +15,20 @@ setup() {
 
 # --- the package
 
-@test "install, nobody logged in: files only, the next login starts it" {
-  begin_case "" "" "" yes
+@test "install with nobody logged in, logins, an upgrade: enabled again, a login's load stands" {
+  begin_case "" "" "$b" yes
   step "" preinstall
   step "" postinstall
   said "nobody is logged in"
-}
-
-@test "upgrade, disabled for one: installing enables it again" {
-  begin_case "$two" "$a" "$b" yes
+  login alice 501
+  login bob 502
+  loaded_is "$a" "the logins after the install, bob's disabled"
+  # The upgrade enables bob's; his login loads it just before its bootstrap.
+  echo 502 >"$state/login_race"
   step "" preinstall
   step "$a $b" postinstall
+  said "started for bob"
+  [ "$(bootstraps_in gui/502)" = 1 ] || fail "$(bootstraps_in gui/502) bootstraps in gui/502"
   [ ! -s "$state/disabled" ] || fail "still disabled: $(xargs <"$state/disabled")"
 }
 
@@ -288,14 +291,6 @@ HOOK
   said "carol has no graphical session in launchd (gui/503); skipped"
   [ "$(bootstraps_in gui/503)" = 0 ] || fail "$(bootstraps_in gui/503) bootstraps in gui/503"
   [ "$(slept)" = 0.0 ] || fail "it waited $(slept) s with nothing to wait for"
-}
-
-@test "a login loads it during the start: the login's load stands" {
-  begin_case "$two" "" "" yes
-  echo 502 >"$state/login_race"
-  step "$a $b" postinstall
-  said "started for bob"
-  [ "$(bootstraps_in gui/502)" = 1 ] || fail "$(bootstraps_in gui/502) bootstraps in gui/502"
 }
 
 @test "bootstrap error 5: cleared by a retry seconds later, or said plainly within its bound" {
