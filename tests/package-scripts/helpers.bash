@@ -158,17 +158,13 @@ as_caller() {
     "$script" "$@" </dev/null
 }
 
-# step EXPECTED_LOADED SCRIPT ARGS...: the script succeeds, and then launchd
-# has the services and jobs expected.
+# step or refused EXPECTED_LOADED SCRIPT ARGS...: the script succeeds, or
+# fails, and then launchd has the services and jobs expected.
 step() { ran_leaving -0 "$@"; }
-
-# refused EXPECTED_LOADED SCRIPT ARGS...: the script fails, and changed
-# nothing launchd has.
 refused() { ran_leaving ! "$@"; }
 
-# ran_leaving CHECK EXPECTED_LOADED SCRIPT ARGS...: the script, its exit
-# status checked by bats's run (-0 succeeded, ! failed), then what launchd
-# has.
+# ran_leaving CHECK EXPECTED_LOADED SCRIPT ARGS...: the same, the exit
+# status checked by bats's run (-0 succeeded, ! failed).
 ran_leaving() {
   local check=$1 expected=$2
   shift 2
@@ -275,19 +271,21 @@ released_at() {
   awk '/the hold reached its end/ { print $1; exit }' "$state/syslog"
 }
 
-# ends_on_time START MINUTES: a hold of MINUTES held at START (seconds since
-# 1970) ends, with the supervisor back in both sessions and nothing of the
-# hold left, 0 to 120 s after its end, never before.
+# ends_on_time START MINUTES [WAKE]: a hold of MINUTES held at START
+# (seconds since 1970) ends, with the supervisor back in both sessions and
+# nothing of the hold left, 0 to 120 s after its end (or after WAKE, when a
+# Mac asleep at its end wakes), never before.
 ends_on_time() {
   local start=$1 minutes=$2 end released
   end=$((start + minutes * 60))
   clock "$start"
   step "$h" admin hold "$minutes"
   hold_job_is_loaded
+  [ "${3:-0}" -le "$end" ] || end=$3
   launchd_until $((end + 120))
   released=$(released_at)
-  [ -n "$released" ] || fail "not released 120 s after its end ($(mac_time "$end")); launchd would next start its job at $(next_start)"
-  [ "$released" -ge "$end" ] || fail "released $((end - released)) s before its end"
+  [ -n "$released" ] || fail "not released 120 s after its end or the wake ($(mac_time "$end")); launchd would next start its job at $(next_start)"
+  [ "$released" -ge "$end" ] || fail "released $((end - released)) s before its end or the wake"
   [ "$released" -le $((end + 120)) ] || fail "released $((released - end)) s after its end"
   loaded_is "$a $b" "the hold's end"
   no_hold_left
