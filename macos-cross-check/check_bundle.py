@@ -226,11 +226,8 @@ def check_resources(destination, prefix):
 
 def cpack_settings(path):
     """The set(NAME "VALUE") lines of a generated CPackConfig.cmake."""
-    settings = {}
     with open(path, encoding="utf-8") as file:
-        for match in re.finditer(r'^set\((\w+) "([^"]*)"\)', file.read(), re.MULTILINE):
-            settings[match.group(1)] = match.group(2)
-    return settings
+        return dict(re.findall(r'^set\((\w+) "([^"]*)"\)', file.read(), re.MULTILINE))
 
 
 def check_package(build):
@@ -275,8 +272,8 @@ def check_package(build):
     templates = [os.path.join(folder, "CPack.distribution.dist.in")
                  for folder in settings.get("CPACK_MODULE_PATH", "").split(";") if folder]
     templates = [path for path in templates if os.path.isfile(path)]
-    expect(len(templates) >= 1, "CPack: no distribution template of ours on CPACK_MODULE_PATH")
-    for path in templates[:1]:
+    expect(templates, "CPack: no distribution template of ours on CPACK_MODULE_PATH")
+    for path in templates[:1]:  # the one CPack takes
         with open(path, encoding="utf-8") as file:
             text = file.read()
         expect('hostArchitectures="arm64,x86_64"' in text and "@CPACK_PACKAGEMAKER_CHOICES@" in text,
