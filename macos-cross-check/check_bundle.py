@@ -52,28 +52,29 @@ def expect(condition, message):
         problems.append(message)
 
 
-def minimum_macos(path, data):
-    """The minimum macOS of a 64-bit Mach-O file, from LC_BUILD_VERSION."""
-    ncmds = struct.unpack_from("<I", data, 16)[0]
-    offset = 32
-    for _ in range(ncmds):
-        cmd, size = struct.unpack_from("<II", data, offset)
-        if cmd == LC_BUILD_VERSION:
-            platform, minos = struct.unpack_from("<II", data, offset + 8)
-            expect(platform == PLATFORM_MACOS, f"{path}: built for platform {platform}, not macOS")
-            return f"{minos >> 16}.{(minos >> 8) & 0xFF}.{minos & 0xFF}"
-        offset += size
-    return None
+def expect_values(what, found, wanted):
+    """Each key of WANTED has its value in FOUND, of the same type (1 is not true)."""
+    for key, value in wanted.items():
+        expect(found.get(key) == value and type(found.get(key)) is type(value),
+               f"{what}: {key} is {found.get(key)!r}, expected {value!r}")
 
 
 def check_object(path, arch, deployment_target):
+    """A 64-bit Mach-O object for ARCH whose LC_BUILD_VERSION is macOS's at the target."""
     with open(path, "rb") as file:
         data = file.read()
-    magic, cpu = struct.unpack_from("<II", data, 0)
+    magic, cpu, _, _, ncmds = struct.unpack_from("<IIIII", data, 0)
     if magic != 0xFEEDFACF or cpu != CPU_TYPES[arch]:
         problems.append(f"{path}: not a Mach-O object for {arch}")
         return
-    found = minimum_macos(path, data)
+    found, offset = None, 32
+    for _ in range(ncmds):
+        cmd, size, platform, minos = struct.unpack_from("<IIII", data, offset)
+        if cmd == LC_BUILD_VERSION:
+            expect(platform == PLATFORM_MACOS, f"{path}: built for platform {platform}, not macOS")
+            found = f"{minos >> 16}.{(minos >> 8) & 0xFF}.{minos & 0xFF}"
+            break
+        offset += size
     expect(found == normalised(deployment_target),
            f"{path}: minimum macOS {found}, expected {deployment_target}")
 
@@ -84,34 +85,30 @@ def normalised(version):
 
 
 def check_link_line(words, arch, fltk_library):
-    frameworks, weak = set(), set()
-    for index, word in enumerate(words):
+    # A run path is where the installed app looks for libraries: one into
+    # the build machine is useless on a Mac, and CMake removes it at install
+    # time by editing the executable, after it was signed.
+    frameworks, weak, rpaths, arches = set(), set(), [], []
+    for word, following in zip(words, words[1:] + [""]):
         if word in ("-framework", "-weak_framework"):
-            name = words[index + 1] if index + 1 < len(words) else ""
-            expect(name and not name.startswith("-"),
-                   f"link line: {word} is followed by {name or 'nothing'}, not a framework name")
-            (frameworks if word == "-framework" else weak).add(name)
+            expect(following and not following.startswith("-"),
+                   f"link line: {word} is followed by {following or 'nothing'}, not a framework name")
+            (frameworks if word == "-framework" else weak).add(following)
         elif word.startswith("-l") and word[2:] in FRAMEWORKS | WEAK_FRAMEWORKS:
             problems.append(f"link line: {word} names a framework as a library")
+        elif word.startswith("-Wl,"):
+            parts = word.split(",")[1:]
+            rpaths += [parts[i + 1] for i, part in enumerate(parts[:-1]) if part == "-rpath"]
+        elif word in ("-rpath", "-arch"):
+            (rpaths if word == "-rpath" else arches).append(following)
     expect(frameworks == FRAMEWORKS,
            f"link line: frameworks {sorted(frameworks)}, expected {sorted(FRAMEWORKS)}")
     expect(weak == WEAK_FRAMEWORKS,
            f"link line: weak frameworks {sorted(weak)}, expected {sorted(WEAK_FRAMEWORKS)} "
            "(FLTK links both only when its test finds macOS SDK 15 or later)")
     expect(fltk_library in words, f"link line: no {fltk_library}")
-    # A run path is where the installed app looks for libraries: one into
-    # the build machine is useless on a Mac, and CMake removes it at install
-    # time by editing the executable, after it was signed.
-    rpaths = []
-    for index, word in enumerate(words):
-        if word.startswith("-Wl,"):
-            parts = word.split(",")[1:]
-            rpaths += [parts[i + 1] for i, part in enumerate(parts[:-1]) if part == "-rpath"]
-        elif word == "-rpath" and index + 1 < len(words):
-            rpaths.append(words[index + 1])
     for rpath in rpaths:
         expect(rpath.startswith("@"), f"link line: the app gets the run path {rpath}, a folder of the build machine")
-    arches = [words[i + 1] for i, word in enumerate(words[:-1]) if word == "-arch"]
     expect(arches == [arch], f"link line: -arch {arches}, expected [{arch!r}]")
 
 
@@ -174,8 +171,8 @@ def load(path):
         return {}
 
 
-def check_info_plist(info, deployment_target):
-    wanted = {
+def check_info_plist(info):
+    expect_values("Info.plist", info, {
         "CFBundleExecutable": EXECUTABLE,
         "CFBundleIdentifier": LABEL,
         "CFBundleName": APP_MENU_NAME,
@@ -184,15 +181,12 @@ def check_info_plist(info, deployment_target):
         "CFBundleShortVersionString": VERSION,
         "CFBundleVersion": VERSION,
         "NSPrincipalClass": "NSApplication",
-        "LSMinimumSystemVersion": deployment_target,
         "NSSupportsAutomaticTermination": False,
         "NSSupportsSuddenTermination": True,
         # Left out only by the Mac job's App Nap control, an option that is
         # off unless that build asks for it.
         "LSAppNapIsDisabled": True,
-    }
-    for key, value in wanted.items():
-        expect(info.get(key) == value, f"Info.plist: {key} is {info.get(key)!r}, expected {value!r}")
+    })
     expect(not info.get("LSUIElement"), "Info.plist: LSUIElement would hide the application menu")
     expect(len(info.get("CFBundleName", "")) <= 15,
            f"Info.plist: CFBundleName {info.get('CFBundleName')!r} is longer than macOS shows")
@@ -209,19 +203,14 @@ def check_launch_agent(destination, prefix):
     expect(mode == 0o644, f"LaunchAgent: {path} has mode {mode:o}, expected 644")
     agent = load(path)
     program = os.path.join(prefix, "Applications", APP, "Contents", "MacOS", EXECUTABLE)
-    expect(agent.get("Label") == LABEL, f"LaunchAgent: Label is {agent.get('Label')!r}")
-    expect(agent.get("ProgramArguments") == [program],
-           f"LaunchAgent: ProgramArguments is {agent.get('ProgramArguments')!r}, expected [{program!r}]")
+    expect_values("LaunchAgent", agent, {
+        "Label": LABEL, "ProgramArguments": [program], "RunAtLoad": True,
+        "KeepAlive": {"SuccessfulExit": False}, "WatchPaths": [AGENT_FOLDER, AGENT_BUNDLE]})
     expect(os.path.isfile(destination + program),
            f"LaunchAgent: {program} is not where the bundle was installed")
     associated = agent.get("AssociatedBundleIdentifiers")
     expect(associated in (LABEL, [LABEL]),
            f"LaunchAgent: AssociatedBundleIdentifiers is {associated!r}, expected the app's {LABEL!r}")
-    expect(agent.get("RunAtLoad") is True, "LaunchAgent: RunAtLoad is not true")
-    expect(agent.get("KeepAlive") == {"SuccessfulExit": False},
-           f"LaunchAgent: KeepAlive is {agent.get('KeepAlive')!r}, expected {{SuccessfulExit: false}}")
-    expect(agent.get("WatchPaths") == [AGENT_FOLDER, AGENT_BUNDLE],
-           f"LaunchAgent: WatchPaths is {agent.get('WatchPaths')!r}, expected the agent's folder and bundle")
     sessions = agent.get("LimitLoadToSessionType")
     expect(sessions == "Aqua" or sessions == ["Aqua"],
            f"LaunchAgent: LimitLoadToSessionType is {sessions!r}, expected Aqua")
@@ -237,16 +226,13 @@ def check_resources(destination, prefix):
 
 def cpack_settings(path):
     """The set(NAME "VALUE") lines of a generated CPackConfig.cmake."""
-    settings = {}
     with open(path, encoding="utf-8") as file:
-        for match in re.finditer(r'^set\((\w+) "([^"]*)"\)', file.read(), re.MULTILINE):
-            settings[match.group(1)] = match.group(2)
-    return settings
+        return dict(re.findall(r'^set\((\w+) "([^"]*)"\)', file.read(), re.MULTILINE))
 
 
 def check_package(build):
     settings = cpack_settings(os.path.join(build, "CPackConfig.cmake"))
-    wanted = {
+    expect_values("CPack", settings, {
         "CPACK_GENERATOR": "productbuild",
         "CPACK_PRODUCTBUILD_IDENTIFIER": LABEL,
         "CPACK_PACKAGE_VERSION": VERSION,
@@ -262,9 +248,7 @@ def check_package(build):
         "CPACK_PRODUCTBUILD_DOMAINS_ANYWHERE": "OFF",
         "CPACK_PRODUCTBUILD_DOMAINS_USER": "OFF",
         "CPACK_PRODUCTBUILD_DOMAINS_ROOT": "ON",
-    }
-    for key, value in wanted.items():
-        expect(settings.get(key) == value, f"CPack: {key} is {settings.get(key)!r}, expected {value!r}")
+    })
     # productbuild lists only named components; each one's scripts are
     # CPACK_PREFLIGHT_<COMPONENT>_SCRIPT and CPACK_POSTFLIGHT_<COMPONENT>_SCRIPT.
     components = [c for c in settings.get("CPACK_COMPONENTS_ALL", "").split(";") if c]
@@ -288,8 +272,8 @@ def check_package(build):
     templates = [os.path.join(folder, "CPack.distribution.dist.in")
                  for folder in settings.get("CPACK_MODULE_PATH", "").split(";") if folder]
     templates = [path for path in templates if os.path.isfile(path)]
-    expect(len(templates) >= 1, "CPack: no distribution template of ours on CPACK_MODULE_PATH")
-    for path in templates[:1]:
+    expect(templates, "CPack: no distribution template of ours on CPACK_MODULE_PATH")
+    for path in templates[:1]:  # the one CPack takes
         with open(path, encoding="utf-8") as file:
             text = file.read()
         expect('hostArchitectures="arm64,x86_64"' in text and "@CPACK_PACKAGEMAKER_CHOICES@" in text,
@@ -309,16 +293,14 @@ def check_package(build):
 def check_profile(path, team=""):
     """The profile's payload; each rule requires TEAM, or no team at all."""
     profile = load(path)
-    for key, value in {"PayloadType": "Configuration", "PayloadVersion": 1,
-                       "PayloadScope": "System"}.items():
-        expect(profile.get(key) == value, f"profile: {key} is {profile.get(key)!r}, expected {value!r}")
+    expect_values("profile", profile,
+                  {"PayloadType": "Configuration", "PayloadVersion": 1, "PayloadScope": "System"})
     uuids = [profile.get("PayloadUUID")]
     payloads = profile.get("PayloadContent", [])
     expect(len(payloads) == 1, f"profile: {len(payloads)} payloads, expected 1")
     for payload in payloads:
-        expect(payload.get("PayloadType") == "com.apple.servicemanagement",
-               f"profile: payload type {payload.get('PayloadType')!r}")
-        expect(payload.get("PayloadVersion") == 1, "profile: payload version is not 1")
+        expect_values("profile's payload", payload,
+                      {"PayloadType": "com.apple.servicemanagement", "PayloadVersion": 1})
         expect(payload.get("PayloadIdentifier", "").startswith(profile.get("PayloadIdentifier", "?") + "."),
                "profile: the payload's identifier does not extend the profile's")
         uuids.append(payload.get("PayloadUUID"))
@@ -370,7 +352,7 @@ def main():
     check_link_line(words, args.arch, args.fltk_library)
     check_signing(args.build)
     check_no_edits(args.edits)
-    check_info_plist(info, deployment_target)
+    check_info_plist(info)
     check_launch_agent("", args.prefix)
     check_launch_agent(args.destdir, "/")
     check_resources("", args.prefix)

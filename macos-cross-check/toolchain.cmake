@@ -24,7 +24,6 @@ set(CMAKE_CXX_COMPILER_TARGET ${CMAKE_OSX_ARCHITECTURES}-apple-macos)
 set(CMAKE_OBJCXX_COMPILER_TARGET ${CMAKE_OSX_ARCHITECTURES}-apple-macos)
 set(CMAKE_AR llvm-ar-19 CACHE FILEPATH "")
 set(CMAKE_RANLIB llvm-ranlib-19 CACHE FILEPATH "")
-set(CMAKE_INSTALL_NAME_TOOL llvm-install-name-tool-19 CACHE FILEPATH "")
 # Nothing can be linked: the compiler checks build static libraries.
 set(CMAKE_TRY_COMPILE_TARGET_TYPE STATIC_LIBRARY)
 
