@@ -16,8 +16,6 @@
 
 namespace {
 
-const char kAgent[] = "/Applications/Ravelstow/Quillmere.app/Contents/MacOS/Quillmere";
-
 harness::Sandbox *s_Sandbox = nullptr;
 size_t s_CallsShown = 0;
 
@@ -57,8 +55,7 @@ int Fail(const std::string &what) {
 
 int main() {
   harness::SandboxOptions options;
-  // The agent is started with the sandbox, as after a login.
-  options.beforeSupervisor = std::string(kAgent) + " &";
+  options.agentRunning = true;
   harness::Sandbox sandbox(options);
   s_Sandbox = &sandbox;
   std::printf(

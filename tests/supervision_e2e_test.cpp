@@ -10,15 +10,7 @@
 
 namespace {
 
-const char kAgentInSandbox[] = "/Applications/Ravelstow/Quillmere.app/Contents/MacOS/Quillmere";
 const char kRelaunchArguments[] = "-g /Applications/Ravelstow/Quillmere.app";
-
-// Starts the agent from its bundle before the supervisor, as after a login.
-harness::SandboxOptions WithAgentRunning() {
-  harness::SandboxOptions options;
-  options.beforeSupervisor = std::string(kAgentInSandbox) + " &";
-  return options;
-}
 
 // Waits until the supervisor has made `count` listings (the start's and one
 // per tick).
@@ -27,7 +19,9 @@ bool WaitForListings(const harness::Sandbox &sandbox, size_t count, double secon
 }
 
 TEST(Supervision, ARunningAgentIsLeftAloneTickAfterTick) {
-  harness::Sandbox sandbox(WithAgentRunning());
+  harness::SandboxOptions options;
+  options.agentRunning = true;
+  harness::Sandbox sandbox(options);
   ASSERT_NE(sandbox.Start(), 0);
   ASSERT_TRUE(harness::WaitUntil([&] { return sandbox.AgentPids().size() == 1; }, 5.0));
   const pid_t agent = sandbox.AgentPids()[0];
@@ -51,7 +45,9 @@ TEST(Supervision, ARunningAgentIsLeftAloneTickAfterTick) {
 }
 
 TEST(Supervision, AKilledAgentIsRelaunchedAndARemovedBundleEndsTheSupervisor) {
-  harness::Sandbox sandbox(WithAgentRunning());
+  harness::SandboxOptions options;
+  options.agentRunning = true;
+  harness::Sandbox sandbox(options);
   const pid_t supervisor = sandbox.Start();
   ASSERT_NE(supervisor, 0);
   ASSERT_TRUE(harness::WaitUntil([&] { return sandbox.AgentPids().size() == 1; }, 5.0));
