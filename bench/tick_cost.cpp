@@ -169,7 +169,7 @@ int main(int argc, char **argv) {
   long rssAfterTicks = 0;
   {
     harness::SandboxOptions options;
-    options.beforeSupervisor = "/Applications/Ravelstow/Quillmere.app/Contents/MacOS/Quillmere &";
+    options.agentRunning = true;
     harness::Sandbox sandbox(options);
     const pid_t supervisor = sandbox.Start();
     harness::Pause(1.0);

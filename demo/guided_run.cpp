@@ -16,22 +16,20 @@
 
 namespace {
 
-const char kAgent[] = "/Applications/Ravelstow/Quillmere.app/Contents/MacOS/Quillmere";
-
 harness::Sandbox *s_Sandbox = nullptr;
 size_t s_CallsShown = 0;
 
-double Since() { return harness::Now() - s_Sandbox->StartTime(); }
-
-void Say(double at, const std::string &what) { std::printf("%7.2f s  %s\n", at, what.c_str()); }
+// Prints `what` with the time `when`, in seconds from the supervisor's start.
+void Say(double when, const std::string &what) {
+  std::printf("%7.2f s  %s\n", when - s_Sandbox->StartTime(), what.c_str());
+}
 
 // Prints the supervisor's commands logged since the last call.
 void ShowNewCalls() {
   const std::vector<harness::LoggedCall> calls = s_Sandbox->Calls();
   for (; s_CallsShown < calls.size(); ++s_CallsShown) {
     const harness::LoggedCall &call = calls[s_CallsShown];
-    Say(call.time - s_Sandbox->StartTime(),
-        "  supervisor runs: " + call.command + " " + call.arguments);
+    Say(call.time, "  supervisor runs: " + call.command + " " + call.arguments);
   }
 }
 
@@ -57,8 +55,7 @@ int Fail(const std::string &what) {
 
 int main() {
   harness::SandboxOptions options;
-  // The agent is started with the sandbox, as after a login.
-  options.beforeSupervisor = std::string(kAgent) + " &";
+  options.agentRunning = true;
   harness::Sandbox sandbox(options);
   s_Sandbox = &sandbox;
   std::printf(
@@ -71,7 +68,7 @@ int main() {
     return Fail("the supervisor did not start: " + sandbox.Stderr());
   }
   ShowNewCalls();
-  Say(Since(), "supervisor started, pid " + std::to_string(supervisor));
+  Say(harness::Now(), "supervisor started, pid " + std::to_string(supervisor));
 
   std::vector<pid_t> agents;
   if (!WaitShowing([&] { return !(agents = sandbox.AgentPids()).empty(); }, 5.0)) {
@@ -86,11 +83,11 @@ int main() {
   if (!sandbox.Calls("open").empty()) {
     return Fail("the supervisor relaunched an agent that was running");
   }
-  Say(Since(), "agent seen running, pid " + std::to_string(first) + "; nothing to do");
+  Say(harness::Now(), "agent seen running, pid " + std::to_string(first) + "; nothing to do");
 
   kill(first, SIGKILL);
   const double killedAt = harness::Now();
-  Say(Since(), "agent killed (pid " + std::to_string(first) + ")");
+  Say(killedAt, "agent killed (pid " + std::to_string(first) + ")");
 
   if (!WaitShowing(
           [&] {
@@ -105,11 +102,12 @@ int main() {
   harness::ReadProcessInfo(agents[0], agent);
   char seconds[32];
   std::snprintf(seconds, sizeof seconds, "%.1f", harness::Now() - killedAt);
-  Say(Since(), "agent relaunched: new pid " + std::to_string(agents[0]) + ", " + seconds +
-                   " s after the kill, started by `open " +
-                   (relaunches.empty() ? std::string("?") : relaunches.back().arguments) +
-                   "`, parent pid " + std::to_string(agent.parent) +
-                   (agent.parent == supervisor ? " (the supervisor!)" : " (not the supervisor)"));
+  Say(harness::Now(),
+      "agent relaunched: new pid " + std::to_string(agents[0]) + ", " + seconds +
+          " s after the kill, started by `open " +
+          (relaunches.empty() ? std::string("?") : relaunches.back().arguments) + "`, parent pid " +
+          std::to_string(agent.parent) +
+          (agent.parent == supervisor ? " (the supervisor!)" : " (not the supervisor)"));
   if (relaunches.size() != 1 ||
       relaunches[0].arguments != "-g /Applications/Ravelstow/Quillmere.app") {
     return Fail("the relaunch did not go through one `open -g` of the bundle");
@@ -123,7 +121,7 @@ int main() {
   WaitShowing([&] { return sandbox.Calls("ps").size() > searches; }, 8.0);
   sandbox.RemoveBundle();
   const double removedAt = harness::Now();
-  Say(Since(), "bundle removed (rm -rf /Applications/Ravelstow/Quillmere.app)");
+  Say(removedAt, "bundle removed (rm -rf /Applications/Ravelstow/Quillmere.app)");
 
   WaitShowing([&] { return sandbox.Exit().has_value(); }, 8.0);
   const std::optional<harness::SupervisorExit> exit = sandbox.Exit();
@@ -131,13 +129,12 @@ int main() {
     return Fail("the supervisor was still running 8 s after the bundle was removed");
   }
   std::snprintf(seconds, sizeof seconds, "%.1f", exit->time - removedAt);
-  Say(exit->time - sandbox.StartTime(), "supervisor ended with status " +
-                                            std::to_string(exit->status) + ", " + seconds +
-                                            " s after the removal");
+  Say(exit->time, "supervisor ended with status " + std::to_string(exit->status) + ", " + seconds +
+                      " s after the removal");
   harness::ProcessInfo still;
   const bool agentRuns = harness::ReadProcessInfo(agents[0], still) && still.state != 'Z';
-  Say(Since(), agentRuns ? "agent left running, pid " + std::to_string(agents[0])
-                         : "agent no longer running");
+  Say(harness::Now(), agentRuns ? "agent left running, pid " + std::to_string(agents[0])
+                                : "agent no longer running");
   if (exit->status != 0) {
     return Fail("the supervisor's exit status was not 0");
   }

@@ -51,7 +51,6 @@ std::string StatusField(pid_t pid, const char *field) {
   const std::string::size_type end = status.find('\n', at + 1);
   return status.substr(at + key.size(), end - at - key.size());
 }
-}  // namespace
 
 std::vector<pid_t> AllPids() {
   std::vector<pid_t> pids;
@@ -63,6 +62,7 @@ std::vector<pid_t> AllPids() {
   std::sort(pids.begin(), pids.end());
   return pids;
 }
+}  // namespace
 
 bool ReadProcessInfo(pid_t pid, ProcessInfo &info) {
   const std::string stat = ReadFile(ProcPath(pid, "stat"));
@@ -84,7 +84,6 @@ bool ReadProcessInfo(pid_t pid, ProcessInfo &info) {
   info.parent = parent;
   info.group = group;
   info.session = session;
-  info.threads = std::atoi(StatusField(pid, "Threads").c_str());
   return true;
 }
 
@@ -127,10 +126,7 @@ int OpenPipeCount(pid_t pid) {
   return pipes;
 }
 
-int ThreadCount(pid_t pid) {
-  ProcessInfo info;
-  return ReadProcessInfo(pid, info) ? info.threads : 0;
-}
+int ThreadCount(pid_t pid) { return std::atoi(StatusField(pid, "Threads").c_str()); }
 
 long ResidentKilobytes(pid_t pid) { return std::atol(StatusField(pid, "VmRSS").c_str()); }
 

@@ -14,10 +14,8 @@ struct ProcessInfo {
   pid_t group = 0;  // the process group
   pid_t session = 0;
   char state = '?';  // 'Z' for a zombie
-  int threads = 0;
 };
 
-std::vector<pid_t> AllPids();
 bool ReadProcessInfo(pid_t pid, ProcessInfo &info);
 
 // Processes that run this very file (compared by device and inode, so a copy

@@ -54,7 +54,6 @@ pid_t Spawn(const std::vector<std::string> &argv, const SpawnOptions &options) {
   }
   if (child == 0) {
     setpgid(0, 0);
-    RedirectTo(options.stdoutFile, STDOUT_FILENO);
     RedirectTo(options.stderrFile, STDERR_FILENO);
     execvpe(args[0], args.data(), envp.data());
     std::perror(args[0]);

@@ -13,7 +13,6 @@ namespace harness {
 
 struct SpawnOptions {
   std::vector<std::string> env;  // NAME=value entries added to ours
-  std::string stdoutFile;        // empty: inherit
   std::string stderrFile;        // empty: inherit
 };
 

@@ -15,12 +15,12 @@
 
 namespace harness {
 
-std::string BuiltSupervisor() { return HARNESS_SUPERVISOR; }
 std::string BuiltOpenHelper() { return HARNESS_OPEN_HELPER; }
 std::string BuiltSampleAgent() { return HARNESS_SAMPLE_AGENT; }
 
 namespace {
 const char kBundleFolder[] = "/Applications/Ravelstow/Quillmere.app";
+const char kAgentInBundle[] = "/Contents/MacOS/Quillmere";
 
 void Run(const std::string &command) {
   if (std::system(command.c_str()) != 0) {
@@ -34,7 +34,7 @@ Sandbox::Sandbox(SandboxOptions options)
   Run("mkdir -p " + folder_ + "/Applications " + folder_ + "/prefix/bin " + folder_ +
       "/prefix/libexec/quillmere-watchdog " + folder_ + "/spy " + folder_ + "/fake " + folder_ +
       "/log");
-  Run("cp " + BuiltSupervisor() + " " + SupervisorExecutable());
+  Run("cp " HARNESS_SUPERVISOR " " + SupervisorExecutable());
   Run("cp " + BuiltOpenHelper() + " " + folder_ + "/prefix/libexec/real-open");
   // The supervisor finds its `open` beside itself; the spy there hands each
   // relaunch to the real helper.
@@ -44,7 +44,7 @@ Sandbox::Sandbox(SandboxOptions options)
     WriteSpy(folder_ + "/spy", command, std::string("/usr/bin/") + command);
   }
   if (options_.installBundle) {
-    InstallBundle();
+    InstallSampleAgent(AgentExecutable());
   }
 }
 
@@ -69,9 +69,7 @@ void Sandbox::WriteSpy(const std::string &folder, const std::string &command,
             0755);
 }
 
-std::string Sandbox::AgentExecutable() const {
-  return folder_ + kBundleFolder + "/Contents/MacOS/Quillmere";
-}
+std::string Sandbox::AgentExecutable() const { return folder_ + kBundleFolder + kAgentInBundle; }
 
 std::string Sandbox::SupervisorExecutable() const {
   return folder_ + "/prefix/bin/quillmere-watchdog";
@@ -81,8 +79,6 @@ void InstallSampleAgent(const std::string &executable) {
   Run("mkdir -p \"$(dirname " + executable + ")\" && cp " + BuiltSampleAgent() + " " + executable);
 }
 
-void Sandbox::InstallBundle() { InstallSampleAgent(AgentExecutable()); }
-
 void Sandbox::RemoveBundle() { Run("rm -rf " + folder_ + kBundleFolder); }
 
 void Sandbox::Fake(const std::string &command, const std::string &script) {
@@ -91,9 +87,11 @@ void Sandbox::Fake(const std::string &command, const std::string &script) {
 
 pid_t Sandbox::Start() {
   const std::string log = folder_ + "/log";
+  const std::string agent =
+      options_.agentRunning ? std::string(kBundleFolder) + kAgentInBundle + " &" : "";
   WriteFile(folder_ + "/run",
-            "#!/bin/sh\n" + options_.beforeSupervisor + "\n" + options_.launcher + " " +
-                SupervisorExecutable() + " \"$@\" >>" + log + "/stdout 2>>" + log +
+            "#!/bin/sh\n" + agent + "\n" + options_.launcher + " " + SupervisorExecutable() +
+                " \"$@\" >>" + log + "/stdout 2>>" + log +
                 "/stderr\n"
                 "echo \"$? $(date +%s.%N)\" >" +
                 log + "/exit.partial && mv " + log + "/exit.partial " + log +

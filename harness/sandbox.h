@@ -22,7 +22,7 @@ struct SandboxOptions {
   bool installBundle = true;
   std::vector<std::string> arguments;  // for the supervisor
   std::vector<std::string> env;        // NAME=value, for everything in the sandbox
-  std::string beforeSupervisor;        // shell text run first, e.g. to start a process
+  bool agentRunning = false;           // started before the supervisor, as after a login
   std::string launcher;                // a program that execs the supervisor, e.g. python3 -c
 };
 
@@ -53,7 +53,6 @@ class Sandbox {
   std::string SupervisorExecutable() const;
   const std::string &Display() const { return xvfb_.display; }
 
-  void InstallBundle();
   void RemoveBundle();
   // Puts a shell script in place of `command`; its spy still logs the call.
   void Fake(const std::string &command, const std::string &script);
@@ -84,7 +83,6 @@ class Sandbox {
 void InstallSampleAgent(const std::string &executable);
 
 // Where the build put things.
-std::string BuiltSupervisor();
 std::string BuiltOpenHelper();
 std::string BuiltSampleAgent();
 

@@ -57,9 +57,7 @@ TEST(Faults, WithoutDescriptorsTheSupervisorWaitsAndThenCarriesOn) {
   const pid_t supervisor = sandbox.Start();
   ASSERT_NE(supervisor, 0);
   // Starved only once start-up is over and its window is shown.
-  ASSERT_TRUE(
-      harness::WaitUntil([&] { return !e2e::FindWindow(sandbox).empty(); }, e2e::kStartUpSeconds))
-      << e2e::Account(sandbox);
+  ASSERT_NE(e2e::WaitForWindow(sandbox), "") << e2e::Account(sandbox);
   const int limit = harness::LowestFreeDescriptor(supervisor);
   harness::Capture("prlimit --pid " + std::to_string(supervisor) +
                    " --nofile=" + std::to_string(limit) + ":4096");

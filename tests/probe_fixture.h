@@ -4,12 +4,16 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
 
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "agent/agent_table.h"
+#include "harness/proc_table.h"
 #include "harness/process.h"
 #include "harness/sandbox.h"
 
@@ -25,6 +29,10 @@ class ProbeTest : public ::testing::Test {
   }
 
   void TearDown() override {
+    for (pid_t pid : started_) {
+      kill(-pid, SIGKILL);
+      waitpid(pid, nullptr, 0);
+    }
     setenv("PATH", savedPath_.c_str(), 1);
     std::snprintf(s_AppsMainFolder, sizeof s_AppsMainFolder, "%s", savedFolder_.c_str());
     harness::RemoveTree(folder_);
@@ -38,13 +46,30 @@ class ProbeTest : public ::testing::Test {
   // Puts a copy of the sample agent in the bundle, as its executable.
   void InstallAgent() const { harness::InstallSampleAgent(ExecutablePath()); }
 
+  // Starts a process, killed with its group at the end of the test, and
+  // waits until it shows its own command line.
+  pid_t Start(const std::vector<std::string> &argv) {
+    const pid_t pid = harness::Spawn(argv);
+    started_.push_back(pid);
+    harness::WaitUntil([&] { return harness::CommandLine(pid) == Join(argv); }, 5.0);
+    return pid;
+  }
+
   // A shell script in place of a host command.
   void Fake(const std::string &command, const std::string &script) const {
     harness::WriteFile(FakeFolder() + "/" + command, "#!/bin/sh\n" + script + "\n", 0755);
   }
 
  private:
+  static std::string Join(const std::vector<std::string> &argv) {
+    std::string line;
+    for (const std::string &arg : argv) {
+      line += (line.empty() ? "" : " ") + arg;
+    }
+    return line;
+  }
   std::string folder_;
   std::string savedFolder_;
   std::string savedPath_;
+  std::vector<pid_t> started_;
 };

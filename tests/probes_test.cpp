@@ -99,34 +99,8 @@ class ReStartAppTest : public ProbeTest {
                      "/pipes-at-relaunch");
   }
 
-  void TearDown() override {
-    for (pid_t pid : started_) {
-      kill(-pid, SIGKILL);
-      waitpid(pid, nullptr, 0);
-    }
-    ProbeTest::TearDown();
-  }
-
-  pid_t Start(const std::vector<std::string> &argv) {
-    const pid_t pid = harness::Spawn(argv);
-    started_.push_back(pid);
-    // Wait until the process shows its own command line.
-    harness::WaitUntil([&] { return harness::CommandLine(pid) == Join(argv); }, 5.0);
-    return pid;
-  }
-
   std::string Relaunches() const { return harness::ReadFile(Folder() + "/open.log"); }
   std::string ExpectedRelaunch() const { return "-g " + BundlePath() + "\n"; }
-
- private:
-  static std::string Join(const std::vector<std::string> &argv) {
-    std::string line;
-    for (const std::string &arg : argv) {
-      line += (line.empty() ? "" : " ") + arg;
-    }
-    return line;
-  }
-  std::vector<pid_t> started_;
 };
 
 TEST_F(ReStartAppTest, RelaunchesOnlyWhenNoProcessCarriesTheExecutablePath) {
