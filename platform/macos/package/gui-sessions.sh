@@ -15,12 +15,15 @@ gui_sessions() {
   done
 }
 
-# Waits, for at most ten seconds, until launchd no longer has the service or
-# job $1 (a service target such as gui/501/LABEL); fails if it still has it
-# then. launchctl may report a bootout done while launchd still holds the
-# service for a few seconds, and a bootstrap in that moment fails. Asks only
-# through print's exit status: launchctl(1) says its text is no interface.
-wait_until_gone() {
+# Boots out the service or job $1 (a service target such as gui/501/LABEL)
+# and waits, for at most ten seconds, until launchd no longer has it; fails
+# if it still has it then. bootout's own answer is left in bootout_code.
+# launchctl may report a bootout done while launchd still holds the service
+# for a few seconds, and a bootstrap in that moment fails. Asks only through
+# print's exit status: launchctl(1) says its text is no interface.
+boot_out() {
+  launchctl bootout "$1" 2>/dev/null
+  bootout_code=$?
   polls=0
   while launchctl print "$1" >/dev/null 2>&1; do
     [ "$polls" -lt 20 ] || return 1
@@ -42,12 +45,10 @@ wait_until_gone() {
 stop_in_every_session() {
   status=0
   for session in $(gui_sessions | tr ' ' ':'); do
-    launchctl bootout "gui/${session#*:}/$label" 2>/dev/null
-    code=$?
-    if ! wait_until_gone "gui/${session#*:}/$label"; then
-      echo "$1: launchd still has $label for ${session%:*} (bootout answered $code)" >&2
+    if ! boot_out "gui/${session#*:}/$label"; then
+      echo "$1: launchd still has $label for ${session%:*} (bootout answered $bootout_code)" >&2
       status=1
-    elif [ "$code" -eq 0 ] || [ "$code" -eq 36 ]; then
+    elif [ "$bootout_code" -eq 0 ] || [ "$bootout_code" -eq 36 ]; then
       echo "$1: stopped for ${session%:*}"
     fi
   done

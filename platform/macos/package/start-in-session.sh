@@ -58,8 +58,7 @@ aside_while_held() {
 start_in_session() {
   launchctl print "gui/$1" >/dev/null 2>&1 || return 2
   launchctl enable "gui/$1/$label"
-  launchctl bootout "gui/$1/$label" 2>/dev/null
-  wait_until_gone "gui/$1/$label" || return 3
+  boot_out "gui/$1/$label" || return 3
   tries=1
   while :; do
     error=$(launchctl bootstrap "gui/$1" "$agent" 2>&1) && return 0
