@@ -4,6 +4,8 @@
 
 bats_load_library bats-support
 bats_load_library bats-assert
+# The Mac's own bash 3.2.57 and awk 20200816, as the job's scripts meet them.
+PATH="${QUILLMERE_MACOS_TOOLS:?the folder of the Mac bash and awk}:$PATH"
 
 app=./Applications/quillmere-watchdog.app
 agent=./Library/LaunchAgents/com.ravelstow.quillmere-watchdog.plist

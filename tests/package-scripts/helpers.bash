@@ -8,8 +8,8 @@
 # preinstall and postinstall from the package's folder. The stand-ins (in
 # stand-ins/) are where the Mac has the real commands: overlaid on /usr/bin
 # (also /bin here), /usr/sbin and /usr/local/bin (jamf), over the real commands that they do not
-# stand in for, with /bin/sh as bash in its POSIX mode, as on a Mac, unless
-# the case links it to another shell. The Mac's zone is /etc/localtime,
+# stand in for, with the Mac's own bash and awk, and /bin/sh as that bash in
+# its POSIX mode, as on a Mac, unless the case links it to another shell. The Mac's zone is /etc/localtime,
 # overlaid too, a zone of Debian's tzdata. The case's state is bound at
 # /srv, where the stand-ins keep it, and its /Applications, /Library and
 # /private are the case's own.
@@ -57,6 +57,7 @@ launchd_path=/usr/bin:/bin:/usr/sbin:/sbin
 
 here=$BATS_TEST_DIRNAME
 scripts=${QUILLMERE_PACKAGE_SCRIPTS:?the generated package scripts folder}
+mac_tools=${QUILLMERE_MACOS_TOOLS:?the folder of the Mac bash and awk}
 deploying_doc=${QUILLMERE_DEPLOYING_DOC:-$here/../../docs/deploying.md}
 
 # begin_case WHO LOADED DISABLED AGENT_INSTALLED [ZONE]: a Mac with the app
@@ -93,6 +94,10 @@ begin_case() {
   mv "$layer/bin/pkgutil" "$layer/sbin/"
   mkdir "$layer/local"
   mv "$layer/bin/jamf" "$layer/local/"
+  # The Mac's own bash 3.2.57 and awk 20200816, built from Apple's sources:
+  # /bin/sh is that bash entered as sh, in its POSIX mode.
+  ln -s "$mac_tools/bash" "$layer/bin/bash"
+  ln -s "$mac_tools/awk" "$layer/bin/awk"
   ln -s bash "$layer/bin/sh"
   ln -s "/usr/share/zoneinfo/${5:-UTC}" "$layer/etc/localtime"
   as_uid=0 caller_path=$launchd_path caller_tz=
