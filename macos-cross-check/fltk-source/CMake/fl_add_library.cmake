@@ -1,3 +1,5 @@
+# cmake-lint: disable=C0103
+# (the arguments are named as FLTK names them)
 # fl_add_library(LIBNAME STATIC SOURCES), as FLTK 1.4.5 defines it, reduced to
 # what the core static library gets: the target LIBNAME, its alias
 # fltk::LIBNAME, and for the core library its public include directories

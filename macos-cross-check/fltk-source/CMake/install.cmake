@@ -7,4 +7,6 @@
 # here, are not modelled.
 configure_file(${CMAKE_CURRENT_SOURCE_DIR}/CMake/cmake_uninstall.cmake.in
                ${CMAKE_CURRENT_BINARY_DIR}/cmake_uninstall.cmake @ONLY)
-add_custom_target(uninstall COMMAND ${CMAKE_COMMAND} -P ${CMAKE_CURRENT_BINARY_DIR}/cmake_uninstall.cmake)
+# No COMMENT, as in FLTK.
+add_custom_target(uninstall # cmake-lint: disable=C0113
+                  COMMAND ${CMAKE_COMMAND} -P ${CMAKE_CURRENT_BINARY_DIR}/cmake_uninstall.cmake)

@@ -16,6 +16,8 @@ set(EXECUTABLE_OUTPUT_PATH ${CMAKE_CURRENT_BINARY_DIR}/bin)
 set(LIBRARY_OUTPUT_PATH ${CMAKE_CURRENT_BINARY_DIR}/lib)
 set(ARCHIVE_OUTPUT_PATH ${CMAKE_CURRENT_BINARY_DIR}/lib)
 
+# cmake-lint: disable=C0103
+# (the arguments are named as FLTK names them)
 # Sets RESULT to whether the SDK offers macOS VERSION's API (e.g. 150000).
 function(fltk_sdk_offers VERSION RESULT)
   set(answer FLTK_CHECK_OSX_MAX_ALLOWED_${VERSION})
