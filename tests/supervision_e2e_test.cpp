@@ -90,15 +90,16 @@ TEST(Supervision, AKilledAgentIsRelaunchedAndARemovedBundleEndsTheSupervisor) {
 
 TEST(Supervision, AnOverrunTickSkipsTheMissedPeriods) {
   harness::Sandbox sandbox;
-  // The first tick's listing takes 12 s, the second tick's 2 s.
+  // The first tick's listing takes 12 s. The schedule's own cases are in
+  // tick_schedule_test.cpp; this shows the tick re-arms through it (FLTK
+  // alone would fire at once, catching up).
   sandbox.Fake("ls",
                "n=$(( $(cat count 2>/dev/null || echo 0) + 1 )); echo $n > count; "
-               "case $n in 2) sleep 12 ;; 3) sleep 2 ;; esac; exec /usr/bin/ls \"$@\"");
+               "[ $n != 2 ] || sleep 12; exec /usr/bin/ls \"$@\"");
   ASSERT_NE(sandbox.Start(), 0);
-  ASSERT_TRUE(WaitForListings(sandbox, 4, 35.0));
+  ASSERT_TRUE(WaitForListings(sandbox, 3, 30.0));
   const std::vector<double> ticks = sandbox.CallTimes("ls");
   EXPECT_NEAR(ticks[2] - ticks[1], 15.0, 0.3) << "12 s of work: the next tick 15 s after due";
-  EXPECT_NEAR(ticks[3] - ticks[2], 5.0, 0.3) << "2 s of work: the next tick 5 s after due";
 }
 
 }  // namespace
