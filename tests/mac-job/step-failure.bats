@@ -1,7 +1,8 @@
 #!/usr/bin/env bats
 # The Mac job's steps (macos-release/smoke/lib.sh) on Linux: a step that
 # fails leaves its reason in its verdict and notes the failure, so that the
-# cleanup keeps launchd's view and the unified log for the run's artifacts.
+# cleanup keeps launchd's view and the unified log for the run's artifacts;
+# install and removal where their order matters.
 
 bats_load_library bats-support
 bats_load_library bats-assert
@@ -48,4 +49,44 @@ step() {
     verdict keyboard-open not-exercised \$'macOS did not bring it forward: 100% sure,\\nsee the log'"
   assert_success
   assert_line '::warning title=smoke test%2C keyboard%3A start::keyboard-open not exercised: macOS did not bring it forward: 100%25 sure,%0Asee the log'
+}
+
+@test "install keeps an earlier run's record of changes not yet undone, and says how to undo them" {
+  printf 'agent\nsupervisor\n' >"$build/smoke-test/changes"
+  run bash "$smoke/install" "$build"
+  assert_failure 1
+  assert_output --partial "are not undone yet (agent supervisor): macos-release/smoke/cleanup $build undoes them"
+  run cat "$build/smoke-test/changes"
+  assert_output "$(printf 'agent\nsupervisor')"
+}
+
+@test "removal counts the supervisor before the agent goes, as the next tick then ends it" {
+  local bin="$BATS_TEST_TMPDIR/bin" gone
+  mkdir -p "$bin"
+  touch "$build/smoke-test/changes"
+  printf '#!/bin/sh\n' >"$build/smoke-test/stamp"
+  # A pid that no process has: the supervisor, ended at once.
+  sleep 0 &
+  gone=$!
+  wait "$gone"
+  # The worst case: the supervisor's tick comes right after sudo removed the
+  # agent's bundle, and ends it. pgrep(1) prints each match's pid, pkill(1)
+  # and pgrep end with 1 when none matches; launchctl print ends with 113
+  # for a service it does not know, which ends the step here.
+  # sudo notes its command instead of running it (nothing is installed here).
+  cat >"$bin/sudo" <<STAND_IN
+#!/usr/bin/env bash
+echo "\$*" >>"$BATS_TEST_TMPDIR/sudo"
+STAND_IN
+  cat >"$bin/pgrep" <<STAND_IN
+#!/usr/bin/env bash
+[[ \$2 == *quillmere-watchdog* ]] && ! grep -q "^rm -rf /Applications/Ravelstow/Quillmere.app" "$BATS_TEST_TMPDIR/sudo" 2>/dev/null || exit 1
+echo $gone
+STAND_IN
+  printf '#!/usr/bin/env bash\nexit 1\n' >"$bin/pkill"
+  printf '#!/usr/bin/env bash\nexit 113\n' >"$bin/launchctl"
+  chmod +x "$bin"/* "$build/smoke-test/stamp"
+  PATH="$bin:$PATH" run bash "$smoke/removal" "$build"
+  assert_line "removal: the supervisor ended 0 s after the agent was removed"
+  assert_line "removal: FAILED: launchd no longer knows gui/$(id -u)/com.ravelstow.quillmere-watchdog"
 }
