@@ -49,6 +49,16 @@ EVENTS
   assert_line "keyboard-open not-exercised macOS did not bring it forward (com.apple.TextEdit is in front)"
 }
 
+@test "given back only after the app's 3 s watch and a margin: fails" {
+  judge true com.apple.TextEdit "$ours" <<EVENTS
+100.500 activated $ours 20
+106.000 hidden $ours 20
+106.010 activated com.apple.TextEdit 10
+121.000 activated $ours 20
+EVENTS
+  assert_line "keyboard-start fail activated at +0.500 s, hidden at +6.000 s, TextEdit active again at +6.010 s: given back 5.510 s after the activation, later than the app's 3 s watch and a 2 s margin"
+}
+
 @test "in front though the watcher heard no activation: the record cannot be trusted, fails" {
   judge true "$ours" "$ours" <<EVENTS
 97.000 activated com.apple.TextEdit 10

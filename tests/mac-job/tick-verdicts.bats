@@ -15,15 +15,23 @@ smoke="$BATS_TEST_DIRNAME/../../macos-release/smoke"
 # five seconds ahead, so DUE is 5 s plus start-up's own time), then the tick
 # of each slot from that one on LATE s after its due time, or none for "-";
 # the measurement ends 120 s after start-up's listing, as the job's does.
+# Each listing and the end name the supervisor's pid; a LATE of "rT" is no
+# slot but a new supervisor's start-up listing T s after the first, and "x"
+# leaves none running at the end.
 run_lines() {
   local app=$1 number=$2 due=$3
   shift 3
   awk -v app="$app" -v n="$number" -v due="$due" -v lates="$*" 'BEGIN {
     start = 1765000000 + 1000 * n + (app == "without-key" ? 300 : app == "control" ? 600 : 0)
-    printf "listing %s %s %.3f\n", app, n, start
+    pid = 100 * n + (app == "without-key" ? 30 : app == "control" ? 60 : 0)
+    printf "listing %s %s %.3f %s\n", app, n, start, pid
     k = split(lates, late, " ")
-    for (i = 1; i <= k; i++) if (late[i] != "-") printf "listing %s %s %.3f\n", app, n, start + due + 5 * (i - 1) + late[i]
-    printf "end %s %s %.3f\n", app, n, start + 120
+    for (i = 1; i <= k; i++)
+      if (late[i] ~ /^r/) printf "listing %s %s %.3f %s\n", app, n, start + substr(late[i], 2), ++pid
+      else if (late[i] == "x") pid = "-"
+      else if (late[i] == "-") s++
+      else printf "listing %s %s %.3f %s\n", app, n, start + due + 5 * s++ + late[i], pid
+    printf "end %s %s %.3f %s\n", app, n, start + 120, pid
   }'
 }
 # on_time N: N ticks' lateness, none past 13 ms, the least 10 ms.
@@ -35,6 +43,12 @@ on_time() {
 }
 # A run's every slot (23 in 120 s) served on time.
 on_time="$(on_time 23)"
+# Throttled as App Nap throttles, from 65 s: each tick 7 s late and the
+# next slot skipped.
+throttled="6.500 $(on_time 12) 7.000 - 7.000 - 7.000 - 7.000 - 7.000 - 7.000"
+# One stall after the first minute: the tick of slot 15 12 s late, serving
+# that slot and the two it skipped.
+stalled_late="5.100 $(on_time 15) 12.000 - - $(on_time 5)"
 
 # Runs that alternate the three apps, twice: SHIPPED, WITHOUT_KEY and
 # CONTROL are each "DUE LATE..." for both of that app's runs, unless
@@ -104,11 +118,9 @@ judge() {
 }
 
 @test "the control throttled after its first minute in every run: App Nap at work, and the shipped app kept the bound" {
-  # From the twelfth slot on, each tick 7 s late and the next slot skipped.
-  throttled="6.500 $(on_time 12) 7.000 - 7.000 - 7.000 - 7.000 - 7.000 - 7.000"
   SHIPPED="6.500 $on_time" WITHOUT_KEY="6.500 $on_time" CONTROL="$throttled" judge
   assert_success
-  assert_line --regexp '^run control 1 23 [^ ]+ \+6\.990 11 late 11$'
+  assert_line --regexp '^run control 1 23 [^ ]+ \+6\.990 11 throttled 11$'
   assert_line --regexp '^app control 2 46 .* 2$'
   assert_line --regexp '^verdict app-nap pass App Nap was at work .*; the shipped app kept the bound$'
   assert_line --regexp '^note without LSAppNapIsDisabled the ticks kept the bound in some run'
@@ -134,4 +146,52 @@ judge() {
   SHIPPED="5.100 0.010 0.010 0.010 0.010 0.010 0.010" WITHOUT_KEY="5.100 $on_time" CONTROL="5.100 $on_time" judge
   assert_failure 1
   assert_line "slot shipped 1 6 +84.890 overdue"
+}
+
+@test "the shipped app throttled in one run only, 7 s or 1.5 s late tick after tick: fails, no stall" {
+  SHIPPED_1="$throttled" SHIPPED="5.100 $on_time" WITHOUT_KEY="5.100 $on_time" CONTROL="5.100 $on_time" judge
+  assert_failure 1
+  assert_line --regexp '^run shipped 1 23 [^ ]+ \+6\.990 11 throttled 11$'
+  assert_line --regexp '^verdict ticks fail the shipped app was throttled in 1 of 2 runs'
+  # From slot 12 on, every tick 1.5 s late: no slot skipped, yet no stall.
+  SHIPPED_1="5.100 $(on_time 12) 1.500 1.500 1.500 1.500 1.500 1.500 1.500 1.500 1.500 1.500 1.500" \
+    SHIPPED="5.100 $on_time" WITHOUT_KEY="5.100 $on_time" CONTROL="5.100 $on_time" judge
+  assert_failure 1
+  assert_line --regexp '^run shipped 1 23 [^ ]+ \+1\.490 11 throttled 11$'
+}
+
+@test "one 12 s stall in each run of the control, one in its first minute: not App Nap at work" {
+  stalled_early="5.100 $(on_time 5) 12.000 - - $(on_time 15)"
+  CONTROL_1="$stalled_early" CONTROL="$stalled_late" SHIPPED="5.100 $on_time" WITHOUT_KEY="5.100 $on_time" judge
+  assert_success
+  assert_line --regexp '^run control 2 23 [^ ]+ \+11\.990 3 late 3$'
+  assert_line --regexp '^verdict app-nap not-exercised the control was late in every run but not throttled in every run'
+}
+
+@test "the supervisor crashed at 65 s and restarted at once, in both runs: fails, restarted during the run" {
+  # Its successor's start-up listing at 65 s, its first tick at slot 13:
+  # on time on a grid of its own.
+  SHIPPED="5.100 $(on_time 12) r65 - $(on_time 10)" WITHOUT_KEY="5.100 $on_time" CONTROL="5.100 $on_time" judge
+  assert_failure 1
+  assert_line --regexp '^run shipped 2 .* restarted 0$'
+  assert_line --regexp '^verdict ticks fail shipped run 1: the supervisor restarted during the run, pid 100 listed last at \+60\.113 s, then pid 101 at \+65\.000 s, pid 101 at the end \(\+120\.000 s.*; shipped run 2: .*pid 201 at the end'
+}
+
+@test "the supervisor crashed at every tick, launchd starting it every 10 s: fails, restarted during the run" {
+  # Each supervisor's start-up listing, its first tick, then its end;
+  # launchd starts the next 10 s after the last (ThrottleInterval).
+  looping="5.100 0.010"
+  for t in 10 20 30 40 50 60 70 80 90 100 110; do looping="$looping r$t - 0.010"; done
+  SHIPPED="$looping" WITHOUT_KEY="5.100 $on_time" CONTROL="5.100 $on_time" judge
+  assert_failure 1
+  assert_line --regexp '^verdict ticks fail shipped run 1: the supervisor restarted during the run, pid 100 listed last at \+5\.110 s, then pid 101 at \+10\.000 s, pid 111 at the end'
+}
+
+@test "the supervisor ended at 52 s in one run: fails, ended during the run" {
+  # Its last tick at 50 s, then its end with status 0, which launchd
+  # leaves down.
+  SHIPPED_1="5.100 $(on_time 10) x" SHIPPED="5.100 $on_time" WITHOUT_KEY="5.100 $on_time" CONTROL="5.100 $on_time" judge
+  assert_failure 1
+  assert_line --regexp '^run shipped 1 23 .* ended 12$'
+  assert_line --regexp '^verdict ticks fail shipped run 1: the supervisor ended during the run, pid 100 listed last at \+50\.112 s, none at the end \(\+120\.000 s'
 }
