@@ -35,15 +35,9 @@ set(_macos ${CMAKE_BINARY_DIR}/macos)
 quillmere_generate_package_scripts(${_macos})
 configure_file(platform/macos/package/component.plist.in ${_macos}/component.plist @ONLY)
 
-# An application bundle, with App Nap held off for the whole run. The
-# administrator's command (the agent's upgrade hold, status, uninstall) and
-# the uninstall's own name for it travel inside it, where an administrator
-# finds them.
+# An application bundle, with App Nap held off for the whole run.
 add_executable(quillmere-watchdog MACOSX_BUNDLE
-  app/main.cpp platform/macos/activation.mm platform/macos/app_nap.mm
-  ${_macos}/quillmere-admin ${_macos}/uninstall)
-set_source_files_properties(${_macos}/quillmere-admin ${_macos}/uninstall PROPERTIES
-                            MACOSX_PACKAGE_LOCATION Resources)
+  app/main.cpp platform/macos/activation.mm platform/macos/app_nap.mm)
 set_target_properties(quillmere-watchdog PROPERTIES
   MACOSX_BUNDLE_INFO_PLIST ${CMAKE_SOURCE_DIR}/platform/macos/Info.plist.in
   # The application menu's name (About, Hide and Quit it): macOS takes at
@@ -90,8 +84,16 @@ add_dependencies(sign-app quillmere-watchdog)
 # PREFIX/Applications and PREFIX/Library/LaunchAgents: where macOS looks
 # with the prefix / (for every user) or ~ (for one).
 install(TARGETS quillmere-watchdog BUNDLE DESTINATION Applications COMPONENT app)
+# The administrator's command and its uninstall name, never inside the app:
+# launchd and the MDMs run them as root, and /Applications is the admin
+# group's. PREFIX/Library/Application Support is root's alone on a Mac.
+string(REGEX REPLACE "^/" "" _admin_folder "${QUILLMERE_ADMIN_FOLDER}")
+install(PROGRAMS ${_macos}/quillmere-admin ${_macos}/uninstall DESTINATION "${_admin_folder}"
+        COMPONENT app)
 install(CODE "
   set(QUILLMERE_LAUNCH_AGENT_TEMPLATE \"${CMAKE_SOURCE_DIR}/platform/macos/launch-agent.plist.in\")
+  set(QUILLMERE_HOLD_DAEMON_TEMPLATE \"${CMAKE_SOURCE_DIR}/platform/macos/hold-daemon.plist.in\")
+  set(QUILLMERE_ADMIN_IN_PREFIX \"${_admin_folder}/quillmere-admin\")
   set(QUILLMERE_LABEL ${QUILLMERE_BUNDLE_ID})
   set(QUILLMERE_APP_BUNDLE_ID ${QUILLMERE_BUNDLE_ID})
   set(QUILLMERE_AGENT_FOLDER \"${QUILLMERE_AGENT_FOLDER}\")
@@ -101,9 +103,11 @@ install(CODE "
   COMPONENT app)
 install(SCRIPT cmake/install-launch-agent.cmake COMPONENT app)
 
-# The installer package: the app into /Applications and the LaunchAgent into
-# /Library/LaunchAgents (root:wheel, pkgbuild's recommended ownership), with
-# scripts that stop a running copy before and start the new one after.
+# The installer package: the app into /Applications, the LaunchAgent into
+# /Library/LaunchAgents, the hold's daemon into /Library/LaunchDaemons and
+# the administrator's command into QUILLMERE_ADMIN_FOLDER (root:wheel,
+# pkgbuild's recommended ownership), with scripts that stop a running copy
+# before and start the new one after.
 set(CPACK_GENERATOR productbuild)
 set(CPACK_PACKAGE_NAME quillmere-watchdog)
 set(CPACK_PACKAGE_VENDOR Ravelstow)

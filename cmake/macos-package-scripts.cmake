@@ -13,23 +13,23 @@ set(QUILLMERE_AGENT_FOLDER /Applications/Ravelstow)
 set(QUILLMERE_AGENT_BUNDLE ${QUILLMERE_AGENT_FOLDER}/Quillmere.app)
 set(QUILLMERE_APP_NAME quillmere-watchdog.app)
 set(QUILLMERE_INSTALLED_APP /Applications/${QUILLMERE_APP_NAME})
+# Where the administrator's command and its uninstall name are installed:
+# root's alone all the way up, since launchd and the MDMs run them as root
+# (the postinstall checks it).
+set(QUILLMERE_ADMIN_FOLDER "/Library/Application Support/${QUILLMERE_BUNDLE_ID}")
 # The receipt of the installer package: its one component's.
 set(QUILLMERE_PACKAGE_ID ${QUILLMERE_BUNDLE_ID}.app)
 
 function(quillmere_generate_package_scripts output)
   set(package ${CMAKE_SOURCE_DIR}/platform/macos/package)
-  # Every script that acts on the users' sessions finds them, and starts the
-  # supervisor in one, the same way; the installer runs each package script
-  # alone, so each carries the functions it uses.
+  # The preinstall and the command find the sessions, and stop the
+  # supervisor in them, the same way; the installer runs each package script
+  # alone, so each carries the functions.
   file(READ ${package}/gui-sessions.sh QUILLMERE_GUI_SESSIONS)
-  file(READ ${package}/start-in-session.sh QUILLMERE_START_IN_SESSION)
-  # Their first lines tell shellcheck, which also checks them alone, their
-  # shell and what the scripts that carry them define.
-  foreach(functions QUILLMERE_GUI_SESSIONS QUILLMERE_START_IN_SESSION)
-    string(REGEX REPLACE "^(# shellcheck [^\n]*\n)+" "" ${functions} "${${functions}}")
-  endforeach()
-  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
-               ${package}/gui-sessions.sh ${package}/start-in-session.sh)
+  # Its first lines tell shellcheck, which also checks it alone, its shell
+  # and what the scripts that carry it define.
+  string(REGEX REPLACE "^(# shellcheck [^\n]*\n)+" "" QUILLMERE_GUI_SESSIONS "${QUILLMERE_GUI_SESSIONS}")
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${package}/gui-sessions.sh)
   foreach(script preinstall postinstall quillmere-admin uninstall)
     configure_file(${package}/${script}.in ${output}/${script} @ONLY
                    FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE

@@ -129,9 +129,8 @@ def check_signing(build):
            f"signing: codesign {' '.join(args[:3])}, expected ad-hoc signing (--force --sign -)")
     expect(any(arg.endswith("/" + APP) for arg in args), f"signing: codesign does not sign {APP}")
     before = "\n".join(commands[:-1])
-    for needed in (f"Contents/MacOS/{EXECUTABLE}", "Contents/Resources/uninstall",
-                   "Contents/Resources/quillmere-admin"):
-        expect(needed in before, f"signing: the bundle is signed without waiting for {needed}")
+    needed = f"Contents/MacOS/{EXECUTABLE}"
+    expect(needed in before, f"signing: the bundle is signed without waiting for {needed}")
 
 
 def check_no_edits(log):
@@ -216,12 +215,28 @@ def check_launch_agent(destination, prefix):
            f"LaunchAgent: LimitLoadToSessionType is {sessions!r}, expected Aqua")
 
 
-def check_resources(destination, prefix):
-    """The administrator's scripts travel in the installed bundle."""
+def check_admin(destination, prefix):
+    """The administrator's scripts where only root can write, none left in the
+    bundle, and the hold's daemon that runs the command there."""
+    folder = os.path.join(prefix, "Library", "Application Support", LABEL)
     for script in ("uninstall", "quillmere-admin"):
-        path = os.path.join(destination + prefix, "Applications", APP, "Contents", "Resources", script)
-        expect(os.path.isfile(path) and os.access(path, os.X_OK),
-               f"bundle: no executable {script} at {path}")
+        path = destination + os.path.join(folder, script)
+        expect(os.path.isfile(path) and os.access(path, os.X_OK), f"admin: no executable {script} at {path}")
+        inside = os.path.join(destination + prefix, "Applications", APP, "Contents", "Resources", script)
+        expect(not os.path.exists(inside), f"admin: a copy of {script} is left in the bundle, at {inside}")
+    path = os.path.join(destination + prefix, "Library", "LaunchDaemons", LABEL + ".hold.plist")
+    if not os.path.isfile(path):
+        problems.append(f"hold daemon: none at {path}")
+        return
+    mode = stat.S_IMODE(os.stat(path).st_mode)
+    expect(mode == 0o644, f"hold daemon: {path} has mode {mode:o}, expected 644")
+    daemon = load(path)
+    expect_values("hold daemon", daemon, {
+        "Label": LABEL + ".hold", "ProgramArguments": [os.path.join(folder, "quillmere-admin"), "expire"],
+        "StartInterval": 60})
+    associated = daemon.get("AssociatedBundleIdentifiers")
+    expect(associated in (LABEL, [LABEL]),
+           f"hold daemon: AssociatedBundleIdentifiers is {associated!r}, expected the app's {LABEL!r}")
 
 
 def cpack_settings(path):
@@ -305,15 +320,13 @@ def check_profile(path, team=""):
                "profile: the payload's identifier does not extend the profile's")
         uuids.append(payload.get("PayloadUUID"))
         rules = {(rule.get("RuleType"), rule.get("RuleValue")) for rule in payload.get("Rules", [])}
-        expect(rules == {("Label", LABEL), ("BundleIdentifier", LABEL), ("Label", LABEL + ".hold")},
-               f"profile: rules {sorted(rules)}, expected the LaunchAgent's label, the bundle identifier "
-               "and the hold's job's label")
+        expect(rules == {("Label", LABEL)},
+               f"profile: rules {sorted(rules)}, expected the LaunchAgent's label alone")
         for rule in payload.get("Rules", []):
-            # The hold's job runs a shell script: no team signs it.
-            wanted = "" if rule.get("RuleValue") == LABEL + ".hold" else team
-            expect(rule.get("TeamIdentifier", "") == wanted,
-                   f"profile: the {rule.get('RuleType')} rule requires team "
-                   f"{rule.get('TeamIdentifier')!r}, expected {wanted or 'none'!r}")
+            # Every rule says whose items it locks on, when the app has a team.
+            expect(rule.get("TeamIdentifier", "") == team,
+                   f"profile: the {rule.get('RuleType')} rule {rule.get('RuleValue')!r} requires team "
+                   f"{rule.get('TeamIdentifier')!r}, expected {team or 'none'!r}")
     for uuid in uuids:
         expect(isinstance(uuid, str) and re.fullmatch(r"[0-9A-F]{8}(-[0-9A-F]{4}){3}-[0-9A-F]{12}", uuid),
                f"profile: {uuid!r} is not an upper-case UUID")
@@ -355,8 +368,8 @@ def main():
     check_info_plist(info)
     check_launch_agent("", args.prefix)
     check_launch_agent(args.destdir, "/")
-    check_resources("", args.prefix)
-    check_resources(args.destdir, "/")
+    check_admin("", args.prefix)
+    check_admin(args.destdir, "/")
     if os.path.exists(os.path.join(args.build, "tests")):
         check_test_discovery(args.build)
     check_package(args.build)

@@ -24,9 +24,14 @@
 # - restart: launchd starts with nothing loaded and nobody logged in, and
 #   loads each plist of /Library/LaunchDaemons into its system domain
 #   ("System wide daemons provided by the administrator", launchctl(1),
-#   FILES); a job's StartInterval runs from that load (launchd-next). It
-#   empties /var/run (launchd-842, support/launchctl.c,
-#   system_specific_bootstrap).
+#   FILES); a job's StartInterval runs from that load (launchd-next). The
+#   boot's time (sysctl kern.boottime) moves on. /var/run is kept: launchd-842
+#   emptied it (support/launchctl.c, system_specific_bootstrap), but today's
+#   launchd is closed source, and nothing may rely on it.
+#
+# Every name made, removed or renamed in /Library/LaunchAgents and
+# /Library/LaunchDaemons after the install is recorded (watch-folders), and
+# a case fails on any unless it removes the supervisor.
 
 label=com.ravelstow.quillmere-watchdog
 hold_label=$label.hold
@@ -34,12 +39,15 @@ a=gui/501/$label
 b=gui/502/$label
 h=system/$hold_label
 resources=/Applications/quillmere-watchdog.app/Contents/Resources
-admin=$resources/quillmere-admin
+admin_folder="/Library/Application Support/$label"
+admin=$admin_folder/quillmere-admin
 supervisor=/Applications/quillmere-watchdog.app/Contents/MacOS/quillmere-watchdog
 launch_agent=/Library/LaunchAgents/$label.plist
-hold_folder=/private/var/db/$hold_label
+hold_file=/private/var/db/$label.held
 hold_plist=/Library/LaunchDaemons/$hold_label.plist
-users="alice:501 bob:502 carol:503"
+lock=/private/var/run/$label.lock
+# dave has never logged in.
+users="alice:501 bob:502 carol:503 dave:504"
 # alice at the screen, bob switched away, carol logged in through ssh only.
 two="bob      console  Dec  8 08:40
 alice    console  Dec  8 09:12
@@ -60,30 +68,40 @@ scripts=${QUILLMERE_PACKAGE_SCRIPTS:?the generated package scripts folder}
 mac_tools=${QUILLMERE_MACOS_TOOLS:?the folder of the Mac bash and awk}
 deploying_doc=${QUILLMERE_DEPLOYING_DOC:-$here/../../docs/deploying.md}
 
-# begin_case WHO LOADED DISABLED AGENT_INSTALLED [ZONE]: a Mac with the app
-# and its LaunchAgent installed as the package installs them, in an
-# /Applications that is root's and the admin group's (macOS ships it so);
+# begin_case WHO LOADED DISABLED AGENT_INSTALLED [ZONE]: a Mac with the app,
+# its LaunchAgent, the hold's daemon (loaded) and the administrator's
+# command installed as the package installs them, in an /Applications that
+# is root's and the admin group's (macOS ships it so), the command in
+# /Library/Application Support, root's and the admin group's, mode 0755;
 # the services loaded and disabled given as one word, space-separated; the
 # Mac in ZONE (UTC unless given).
 begin_case() {
   state=$BATS_TEST_TMPDIR/state
   layer=$BATS_TEST_TMPDIR/layer
   mkdir -p "$state/jobs" "$state$resources" "$state/real" "$state/Library/LaunchDaemons" \
-    "$state/Library/LaunchAgents" "$state/private/var/db" "$state/private/var/run" "$state/hooks" "$layer/bin" "$layer/sbin" "$layer/etc"
+    "$state$admin_folder" "$state/sync" "$state/Library/LaunchAgents" "$state/private/var/db" "$state/private/var/run" "$state/hooks" "$layer/bin" "$layer/sbin" "$layer/etc"
   printf '%s' "$1" >"$state/who"
   tr ' ' '\n' <<<"$2" | sed '/^$/d' >"$state/loaded"
   tr ' ' '\n' <<<"$3" | sed '/^$/d' >"$state/disabled"
   echo "$users" >"$state/users"
   echo "${5:-UTC}" >"$state/zone"
   for file in leaving calls slept syslog owners no_domain login_race flaky \
-    bootout_in_progress bootout_fails procs receipts job-output; do
+    bootout_in_progress bootout_fails disable_fails procs receipts job-output launchd-folders; do
     : >"$state/$file"
   done
   echo 1 >"$state/hold_seconds"
   echo "$t0" >"$state/now"
+  echo $((t0 - 86400)) >"$state/boottime"
   cp /usr/bin/date /usr/bin/stat "$state/real/"
-  cp "$scripts/quillmere-admin" "$scripts/uninstall" "$state$resources/"
-  chmod 755 "$state$resources"/*
+  cp "$scripts/quillmere-admin" "$scripts/uninstall" "$state$admin_folder/"
+  chmod 755 "$state$admin_folder"/* "$state/Library" "$state/Library/Application Support"
+  echo "/Library/Application Support 0 80" >>"$state/owners"
+  sed -e "s|@QUILLMERE_LABEL@|$label|; s|@QUILLMERE_APP_BUNDLE_ID@|$label|; s|@QUILLMERE_ADMIN@|$admin|" \
+    "$here/../../platform/macos/hold-daemon.plist.in" >"$state$hold_plist"
+  echo "$h" >>"$state/loaded"
+  cp "$state$hold_plist" "$state/jobs/$hold_label.plist"
+  echo $((t0 - 17)) >"$state/jobs/$hold_label.loaded"
+  daemon=$h by_hand=no
   printf '<plist version="1.0"><dict><key>Label</key><string>%s</string></dict></plist>\n' "$label" \
     >"$state$launch_agent"
   chmod 775 "$state/Applications"
@@ -91,7 +109,7 @@ begin_case() {
   [ "$4" = no ] || mkdir -p "$state/Applications/Ravelstow/Quillmere.app"
   [ "$4" = no ] || echo "$label.app" >"$state/receipts"
   cp "$here"/stand-ins/* "$layer/bin/"
-  mv "$layer/bin/pkgutil" "$layer/sbin/"
+  mv "$layer/bin/pkgutil" "$layer/bin/sysctl" "$layer/sbin/"
   mkdir "$layer/local"
   mv "$layer/bin/jamf" "$layer/local/"
   # The Mac's own bash 3.2.57 and awk 20200816, built from Apple's sources:
@@ -101,6 +119,27 @@ begin_case() {
   ln -s bash "$layer/bin/sh"
   ln -s "/usr/share/zoneinfo/${5:-UTC}" "$layer/etc/localtime"
   as_uid=0 caller_path=$launchd_path caller_tz=
+  "$here/watch-folders" "$state/launchd-folders" "$state/Library/LaunchAgents" \
+    "$state/Library/LaunchDaemons" "$state/sync" &
+  watcher=$!
+  until [ -s "$state/launchd-folders" ]; do sleep 0.05; done
+  : >"$state/launchd-folders"
+}
+
+# Fails on any name made, removed or renamed in launchd's folders since the
+# install, unless the case changed them itself (by_hand=yes: an uninstall,
+# or a state set up by hand).
+launchd_folders_untouched() {
+  [ -n "${watcher:-}" ] || return 0
+  local mark=$RANDOM tries=0
+  mkdir "$state/sync/$mark"
+  until grep -q " create $mark\$" "$state/launchd-folders" || [ $((tries += 1)) -gt 100 ]; do sleep 0.05; done
+  kill "$watcher"
+  wait "$watcher" 2>/dev/null || true
+  [ "$by_hand" = no ] || return 0
+  local changed
+  changed=$(grep -v "^$state/sync " "$state/launchd-folders" | sed "s|^$state||")
+  [ -z "$changed" ] || fail "changed in launchd's folders after the install: $(xargs <<<"$changed")"
 }
 
 # clock SECONDS: sets the case's clock.
@@ -134,7 +173,7 @@ restart() {
   : >"$state/loaded"
   : >"$state/leaving"
   rm -f "$state"/jobs/*
-  rm -rf "${state:?}"/private/var/run/*
+  now >"$state/boottime"
   for plist in "$state"/Library/LaunchDaemons/*.plist; do
     [ -f "$plist" ] || continue
     job=$(basename "$plist" .plist)
@@ -154,7 +193,7 @@ as_caller() {
   case $script in
     preinstall | postinstall) script="$scripts/$script" ;;
     admin) script=$admin ;;
-    uninstall) script=$resources/uninstall ;;
+    uninstall) script=$admin_folder/uninstall ;;
   esac
   echo "$as_uid" >"$state/as_uid"
   : >"$state/slept"
@@ -177,10 +216,13 @@ ran_leaving() {
   loaded_is "$expected" "$*"
 }
 
+# loaded_is EXPECTED WHAT: launchd has EXPECTED loaded, with the hold's
+# daemon unless the case removed it.
 loaded_is() {
-  local loaded
+  local loaded expected
   loaded=$(sort "$state/loaded" | xargs)
-  [ "$loaded" = "$(xargs <<<"$1")" ] || fail "loaded after $2: [$loaded], expected [$1]"
+  expected=$(tr ' ' '\n' <<<"$1 $daemon" | sed '/^$/d' | sort -u | xargs)
+  [ "$loaded" = "$expected" ] || fail "loaded after $2: [$loaded], expected [$expected]"
 }
 
 # line_is EXPECTED: status --line printed EXPECTED, and nothing that
@@ -210,30 +252,38 @@ job_arguments() {
     "$state/jobs/$1.plist"
 }
 
-# The hold's job: loaded in launchd's system domain (whose stand-in took its
-# plist only as root's alone), running "expire" from a program that it and
-# every folder up to / are root's and writable by no group and no other user.
-hold_job_is_loaded() {
-  grep -qxF "$h" "$state/loaded" || fail "no hold job in launchd's system domain"
-  local arguments path owner mode
-  arguments=$(job_arguments "$hold_label" | xargs)
-  [ "${arguments#* }" = expire ] || fail "the hold's job runs [$arguments], not expire"
-  path=${arguments%% *}
+# roots_alone PATH: PATH and every folder up to / are root's and writable
+# by no group and no other user, as the case's stat answers.
+roots_alone() {
+  local path=$1 owner mode
   while [ "$path" != / ]; do
-    [ -e "$state$path" ] || fail "the hold's job runs [$arguments]; $path is not there"
-    owner=$(awk -v p="$path" '$1 == p { print $2 }' "$state/owners")
+    [ -e "$state$path" ] || fail "$path is not there"
+    owner=$(awk -v p="$path" '{ uid = $(NF - 1); sub(/ [^ ]+ [^ ]+$/, "") } $0 == p { print uid }' "$state/owners")
     mode=$(stat -c %a "$state$path")
     if [ "${owner:-0}" != 0 ] || [[ $mode != *[0145][0145] ]]; then
-      fail "the hold's job runs [$arguments] as root, and $path is uid ${owner:-0}'s, mode $mode"
+      fail "$path is uid ${owner:-0}'s, mode $mode: not root's alone"
     fi
     path=$(dirname "$path")
   done
 }
 
+# A hold in force: its daemon loaded, running "expire" from a command root's
+# alone, and the service disabled for every account that can log in.
+hold_is_in_force() {
+  grep -qxF "$h" "$state/loaded" || fail "no hold daemon in launchd's system domain"
+  local arguments uid
+  arguments=$(job_arguments "$hold_label" | tr '\n' '|')
+  [ "$arguments" = "$admin|expire|" ] || fail "the hold's daemon runs [$arguments], not $admin expire"
+  roots_alone "$admin"
+  [ -s "$state$hold_file" ] || fail "no hold file"
+  for uid in 501 502 503 504; do
+    grep -qxF "gui/$uid/$label" "$state/disabled" || fail "not disabled for uid $uid during the hold"
+  done
+}
+
 no_hold_left() {
-  ! grep -qxF "$h" "$state/loaded" || fail "the hold's job is still loaded"
-  [ ! -e "$state$hold_folder" ] || fail "the hold left $(find "$state$hold_folder" -printf "%p ")"
-  [ ! -e "$state$hold_plist" ] || fail "the hold left $hold_plist"
+  [ ! -e "$state$hold_file" ] || fail "the hold left $hold_file"
+  [ ! -s "$state/disabled" ] || fail "still disabled: $(xargs <"$state/disabled")"
 }
 
 # launchd_until SECONDS: the case's launchd runs until then: each job of its
@@ -284,8 +334,10 @@ ends_on_time() {
   local start=$1 minutes=$2 end released
   end=$((start + minutes * 60))
   clock "$start"
-  step "$h" admin hold "$minutes"
-  hold_job_is_loaded
+  # The package installed, and its daemon loaded, just before.
+  echo $((start - 17)) >"$state/jobs/$hold_label.loaded"
+  step "" admin hold "$minutes"
+  hold_is_in_force
   [ "${3:-0}" -le "$end" ] || end=$3
   launchd_until $((end + 120))
   released=$(released_at)

@@ -13,6 +13,10 @@ setup() {
   load helpers
 }
 
+teardown() {
+  launchd_folders_untouched
+}
+
 # --- the package
 
 @test "install with nobody logged in, logins, an upgrade: enabled again, a login's load stands" {
@@ -34,76 +38,71 @@ setup() {
 
 @test "uninstall during a hold, two users, through a link elsewhere: the installed command runs" {
   begin_case "$two" "$a $b" "" yes
-  step "$h" admin hold
+  step "" admin hold
   # A folder anyone could write, with a quillmere-admin of its own.
   mkdir -p "$state/Applications/Shared"
-  ln -s "$resources/uninstall" "$state/Applications/Shared/uninstall"
+  ln -s "$admin_folder/uninstall" "$state/Applications/Shared/uninstall"
   printf '#!/bin/sh\necho impostor ran\n' >"$state/Applications/Shared/quillmere-admin"
   chmod 755 "$state/Applications/Shared/quillmere-admin"
+  daemon='' by_hand=yes
   step "" /Applications/Shared/uninstall
   refute_output --partial "impostor ran"
   said "removed"
   no_hold_left
-  [ ! -e "$state$resources" ] || fail "the app is still there"
-  [ ! -e "$state$launch_agent" ] || fail "the LaunchAgent is still there"
+  for path in /Applications/quillmere-watchdog.app "$launch_agent" "$hold_plist" "$admin_folder"; do
+    [ ! -e "$state$path" ] || fail "$path is still there"
+  done
   [ ! -s "$state/receipts" ] || fail "the receipt is still there"
 }
 
 # --- the hold
 
-@test "hold twice: a shorter one keeps the end, a longer one extends it, a kept job too" {
+@test "hold twice: a shorter one keeps the end, a longer one extends it" {
   begin_case "$two" "$a $b" "" yes
-  step "$h" admin hold 30
+  step "" admin hold 30
   said "held until 2026-12-08T09:43+0000"
   clock $((t0 + 10 * 60))
-  step "$h" admin hold 5
+  step "" admin hold 5
   said "held until 2026-12-08T09:43+0000"
-  # launchd keeps the hold's job: the next hold keeps it too, with its end.
-  echo system >"$state/bootout_fails"
   clock $((t0 + 20 * 60))
-  step "$h" admin hold 30
+  step "" admin hold 30
   said "held until 2026-12-08T10:03+0000"
-  hold_job_is_loaded
+  hold_is_in_force
   launchd_until $((t0 + 49 * 60))
-  loaded_is "$h" "the first hold's end"
+  loaded_is "" "the first hold's end"
   launchd_until $((t0 + 52 * 60))
-  loaded_is "$a $b $h" "the second hold's end"
+  loaded_is "$a $b" "the second hold's end"
+  no_hold_left
 }
 
-@test "an admin-writable /Applications: the hold's job runs a copy only root can write" {
-  begin_case "$two" "$a $b" "" yes
-  step "$h" admin hold 30
-  hold_job_is_loaded
-  # An administrator's process, without a password, swaps the app in the
-  # admin group's /Applications. Whether macOS lets it rename a bundle that
-  # is root's there is not settled; the hold must not depend on it.
-  mv "$state/Applications/quillmere-watchdog.app" "$state/Applications/old.app"
-  mkdir -p "$state$resources"
+@test "the command where root alone can write, as the package lays it out; the postinstall refuses it elsewhere" {
+  begin_case "$two" "" "" yes
+  roots_alone "$admin"
+  roots_alone "$admin_folder/uninstall"
+  [ ! -e "$state$resources/quillmere-admin" ] || fail "a copy of the command is left in the app"
+  # An administrator's process swaps the app in the admin group's
+  # /Applications: what root runs is elsewhere.
   # shellcheck disable=SC2016 # the impostor's own expansion
-  printf '#!/bin/sh\necho "impostor ran as uid $(id -u)" >>/srv/impostor\n' >"$state$admin"
-  chmod 755 "$state$admin"
-  launchd_until $((t0 + 33 * 60))
-  [ ! -e "$state/impostor" ] || fail "the hold's job ran the administrator's swap: $(cat "$state/impostor")"
+  printf '#!/bin/sh\necho "impostor ran as uid $(id -u)" >>/srv/impostor\n' >"$state$resources/quillmere-admin"
+  chmod 755 "$state$resources/quillmere-admin"
+  step "$a $b" postinstall
+  step "" admin hold 1
+  launchd_until $((t0 + 3 * 60))
   loaded_is "$a $b" "the hold's end"
-  no_hold_left
-  # And, the app put back, a hold refuses a folder for its copy that is
-  # not root's alone.
-  rm -r "$state/Applications/quillmere-watchdog.app"
-  mv "$state/Applications/old.app" "$state/Applications/quillmere-watchdog.app"
-  mkdir "$state$hold_folder"
-  echo "$hold_folder 501 20" >>"$state/owners"
-  refused "$a $b" admin hold
-  said "refused to hold: $hold_folder belongs to uid 501"
-  sed -i '$d' "$state/owners"
-  chmod 775 "$state/private/var/db"
-  echo "/private/var/db 0 80" >>"$state/owners"
-  refused "$a $b" admin hold
-  said "refused to hold: /private/var/db is writable by group 80"
+  [ ! -e "$state/impostor" ] || fail "root ran the administrator's swap: $(cat "$state/impostor")"
+  # Laid out otherwise, the install fails, saying why, and starts nothing.
+  chmod 775 "$state/Library/Application Support"
+  refused "$a $b" postinstall
+  said "not installed: /Library/Application Support is writable by group 80"
+  chmod 755 "$state/Library/Application Support"
+  echo "$admin 501 20" >>"$state/owners"
+  refused "$a $b" postinstall
+  said "not installed: $admin belongs to uid 501, not to root"
 }
 
 @test "Jamf Pro's arguments, a release with the agent removed, and what is not understood" {
   begin_case "$two" "$a $b" "" yes
-  step "$h" admin / MAC-0042 alice hold 45
+  step "" admin / MAC-0042 alice hold 45
   said "held until 2026-12-08T09:58+0000"
   # Without the agent, loaded all the same: WatchPaths starts it with the agent.
   rm -rf "$state/Applications/Ravelstow"
@@ -125,7 +124,7 @@ setup() {
     said "a hold lasts 1 to 1440 minutes, not 99999999999999999999"
     loaded_is "$a $b" "hold 99999999999999999999 under $shell"
     run -64 as_caller admin hold 1441000
-    step "$h" admin / MAC-0042 alice hold 45
+    step "" admin / MAC-0042 alice hold 45
     step "$a $b" admin release
   done
 }
@@ -145,9 +144,9 @@ setup() {
   caller_path="$BATS_TEST_TMPDIR/gnu:$launchd_path"
   ends_on_time "$t0" 30
   clock "$t0"
-  step "$h" admin hold 30
+  step "" admin hold 30
   said "held until 2026-12-08T18:43+0900"
-  step "$h" admin status --line
+  step "" admin status --line
   assert_output --partial "hold=until-20261208T1843+0900"
 }
 
@@ -182,83 +181,52 @@ setup() {
   refute_output --partial "started for"
 }
 
-@test "a bootout answered 5 that leaves the service: hold fails for that user, undone; a hold's job that stays keeps its end" {
+@test "a bootout answered 5 that leaves the service: hold fails for that user, undone" {
   begin_case "$two" "$a $b" "" yes
   echo 501 >"$state/bootout_fails"
-  ran_leaving ! "$a $b" admin hold 30
+  refused "$a $b" admin hold 30
   said "launchd still has $label for alice (bootout answered 5)"
   said "not held: started for bob"
   said "not held, and undone: launchd still has $label for alice"
   refute_output --partial "held until"
   no_hold_left
-  [ -f "$state$launch_agent" ] || fail "the LaunchAgent is not back in place"
-  # A hold that stands; now launchd keeps its job instead.
-  : >"$state/bootout_fails"
-  step "$h" admin hold 30
-  echo system >"$state/bootout_fails"
-  ran_leaving ! "$a $b $h" admin release
-  said "launchd still has the hold's job"
-  [ -s "$state$hold_folder/end" ] || fail "the hold's end is gone while its job is not"
-  # Nothing is held: the LaunchAgent is back, only the job stays.
-  step "$a $b $h" admin status --line
-  line_is "sessions=alice(loaded),bob(loaded) agent=installed hold=stuck"
-  step "$a $b $h" admin status
-  said "hold: none, but launchd kept its job"
-  refute_output --partial "during a hold"
-  # Its end comes, and each minute after it: nothing restarted again; its
-  # files go, its job stays, stuck still.
-  launchd_until $((t0 + 36 * 60))
-  [ "$(bootstraps_in gui/501)" = 1 ] || fail "$(bootstraps_in gui/501) bootstraps in gui/501, not release's one"
-  loaded_is "$a $b $h" "the hold's end"
-  [ ! -e "$state$hold_folder" ] || fail "the hold's folder is still there"
-  step "$a $b $h" admin status --line
-  line_is "sessions=alice(loaded),bob(loaded) agent=installed hold=stuck"
-  # Removed, but for the job launchd keeps until a restart.
-  ran_leaving ! "$h" uninstall
-  said "launchd still has the hold's job ($h); its files are removed, and it is gone at the next restart"
-  restart
-  loaded_is "" "a restart after the removal"
+}
+
+@test "a hold launchd's daemon is gone for, after a hold it took: every session started again" {
+  begin_case "$two" "$a $b" "" yes
+  step "" admin hold 30
+  # The daemon booted out by hand, and launchd refuses its plist since.
+  sed -i "/^system\//d" "$state/loaded"
+  echo "$hold_plist 501 20" >>"$state/owners"
+  daemon=
+  refused "$a $b" admin hold 30
+  said "not held: launchd does not take $h"
+  said "not held: started for alice"
+  said "not held: started for bob"
+  no_hold_left
 }
 
 @test "a login, the keeper's own upgrade and a restart during a hold start nothing; its end starts every session" {
   begin_case "$two" "$a $b" "" yes
-  step "$h" admin hold 30
+  step "" admin hold 30
   login carol 503
-  loaded_is "$h" "carol's login during the hold"
-  # The keeper's upgrade: its payload puts a new LaunchAgent in place.
-  step "$h" preinstall
-  sed 's|</dict>|<key>Version</key><string>new</string></dict>|' "$state$hold_folder/$label.plist" >"$state$launch_agent"
-  step "$h" postinstall
+  loaded_is "" "carol's login during the hold"
+  # The keeper's upgrade: its payload writes the new LaunchAgent over the old.
+  step "" preinstall
+  sed 's|</dict>|<key>Version</key><string>new</string></dict>|' "$state$launch_agent" >"$state/new.plist"
+  cat "$state/new.plist" >"$state$launch_agent"
+  step "" postinstall
   said "held"
   restart
   login alice 501
-  loaded_is "$h" "alice's login after a restart during the hold"
+  login dave 504
+  loaded_is "" "alice's and dave's (a first) logins after a restart during the hold"
   launchd_until $((t0 + 33 * 60))
-  loaded_is "$a" "the hold's end, with alice logged in"
+  loaded_is "$a gui/504/$label" "the hold's end, with alice and dave logged in"
   no_hold_left
   grep -q '<string>new</string>' "$state$launch_agent" || fail "the upgrade's LaunchAgent is not the one in place"
   login bob 502
-  loaded_is "$a $b" "bob's login after the hold"
-}
-
-@test "the keeper's upgrade while the hold's end starts the sessions: the new LaunchAgent stays" {
-  begin_case "$two" "$a $b" "" yes
-  step "$h" admin hold 30
-  # As the end starts bob's, the keeper's package puts its LaunchAgent in
-  # place, and its postinstall runs (with launchd's PATH, as installer's).
-  cat >"$state/hooks/gui-502" <<HOOK
-#!/bin/sh
-sed 's|</dict>|<key>Version</key><string>new</string></dict>|' $launch_agent >$launch_agent.new
-mv $launch_agent.new $launch_agent
-$scripts/postinstall
-HOOK
-  chmod 755 "$state/hooks/gui-502"
-  launchd_until $((t0 + 33 * 60))
-  [ -e "$state/hooks/gui-502.ran" ] || fail "the upgrade did not run during the hold's end"
-  grep -q '<string>new</string>' "$state$launch_agent" ||
-    fail "the upgrade's LaunchAgent is not in place: $(ls "$state/Library/LaunchAgents" "$state$hold_folder" 2>&1)"
-  loaded_is "$a $b" "the hold's end"
-  no_hold_left
+  loaded_is "$a $b gui/504/$label" "bob's login after the hold"
 }
 
 @test "the gated Jamf upgrade runs the agent's policy only under a hold that stands" {
@@ -273,6 +241,11 @@ HOOK
   step "$a $b" "$gated" / MAC-0042 alice install-quillmere-agent
   said "release: started for alice"
   assert_equal "$(cat "$state/jamf-calls")" "policy -event install-quillmere-agent with $h"
+  # The check, as every MDM runs it, asks the command where the package put it.
+  # shellcheck disable=SC2016 # the recipe's own words
+  check=/srv/mdm/$(grep -l 'exec "$A" status --line' "$state"/mdm/* | xargs basename)
+  step "$a $b" "$check"
+  line_is "sessions=alice(loaded),bob(loaded) agent=installed hold=none"
 }
 
 @test "a listed user with no graphical domain: skipped at once" {
@@ -303,8 +276,48 @@ HOOK
   begin_case "$two" "$a $b" "" yes
   echo 501 >"$state/bootout_in_progress"
   echo 3 >"$state/hold_seconds"
-  step "$h" admin hold
+  step "" admin hold
   said "hold: stopped for alice"
+}
+
+# --- one run at a time
+
+@test "a lock left by a run that is gone, or from before a restart that kept /var/run: not waited for" {
+  begin_case "$two" "" "" yes
+  mac
+  boot=$(env -i "${namespace[@]}" /usr/sbin/sysctl -n kern.boottime)
+  # A run killed holding it, whose pid now belongs to another process (this
+  # one), and then a restart that did not empty /var/run.
+  echo "$$ $boot" >"$state$lock"
+  restart
+  step "" admin release
+  [ "$(slept)" = 0.0 ] || fail "it waited $(slept) s for a lock from before the restart"
+  # Of this boot, its pid gone.
+  boot=$(env -i "${namespace[@]}" /usr/sbin/sysctl -n kern.boottime)
+  sh -c 'echo $$' >"$BATS_TEST_TMPDIR/gone"
+  echo "$(cat "$BATS_TEST_TMPDIR/gone") $boot" >"$state$lock"
+  step "" admin hold
+  [ "$(slept)" = 0.0 ] || fail "it waited $(slept) s for the lock of a run that is gone"
+  [ ! -e "$state$lock" ] || fail "the lock is left: $(cat "$state$lock")"
+}
+
+@test "a TERM to a run after another took the lock: the other's lock stays" {
+  begin_case "$two" "$a $b" "" yes
+  mac
+  boot=$(env -i "${namespace[@]}" /usr/sbin/sysctl -n kern.boottime)
+  # As release starts bob's, its lock is taken from it (judged stale), by a
+  # run that lives on (this one), and it is sent TERM.
+  cat >"$state/hooks/gui-502" <<HOOK
+#!/bin/sh
+read -r pid _ <$lock
+rm -f $lock
+echo "$$ $boot" >$lock
+kill -TERM "\$pid"
+HOOK
+  chmod 755 "$state/hooks/gui-502"
+  run as_caller admin release
+  [ -e "$state/hooks/gui-502.ran" ] || fail "nothing took the lock during the release"
+  [ "$(cat "$state$lock" 2>/dev/null)" = "$$ $boot" ] || fail "the other run's lock was removed"
 }
 
 # --- status
@@ -315,14 +328,14 @@ HOOK
   echo "501 812 $supervisor" >"$state/procs"
   step "$a" admin status --line
   line_is "sessions=alice(running-812),bob(not-loaded),carol(no-domain) agent=installed hold=none"
-  step "$h" admin hold
+  step "" admin hold
   as_uid=501
-  step "$h" admin status --line
+  step "" admin status --line
   line_is "sessions=alice(held),bob(unknown),carol(unknown) agent=installed hold=until-20261208T0943+0000"
-  step "$h" admin status
+  step "" admin status
   said "hold: until 2026-12-08T09:43+0000"
   said "alice: not loaded: held"
-  refused "$h" admin release
+  refused "" admin release
   said "release needs root"
 }
 
@@ -336,9 +349,10 @@ HOOK
   step "$a $b" admin status
   said "alice: running (pid 812)"
   said "bob: loaded, not running: most likely quit by the user"
+  by_hand=yes
   rm "$state$launch_agent" "$state/procs"
   rm -r "$state/Applications/Ravelstow"
-  echo "$a" >"$state/loaded"
+  printf '%s\n' "$a" "$h" >"$state/loaded"
   step "$a" admin status --line
   line_is "sessions=alice(loaded),bob(no-launchagent) agent=missing hold=none"
   step "$a" admin status
@@ -350,9 +364,12 @@ HOOK
 
 @test "every MDM script in docs/deploying.md exits 0 on a Mac without the supervisor" {
   begin_case "$two" "" "" no
-  rm -rf "$state/Applications/quillmere-watchdog.app"
+  by_hand=yes daemon=
+  rm -rf "$state/Applications/quillmere-watchdog.app" "$state$admin_folder" "$state$launch_agent" "$state$hold_plist"
+  : >"$state/loaded"
   doc_scripts
   for script in "$state"/mdm/*; do
+    grep -qxF "A=\"$admin\"" "$script" || fail "$(cat "$script") does not call $admin"
     # As its MDM runs it: Jamf Pro with its arguments, the others with none;
     # the one that runs the agent's Jamf policy with that policy's event.
     set -- "" "/ MAC-0042 alice hold" "/ MAC-0042 alice release"

@@ -41,7 +41,7 @@ boot_out() {
 # service-target form used here, taken as the worst case. Fails, naming
 # each user whose session still has it.
 # Not loaded there is no error.
-# shellcheck disable=SC2317 # the postinstall script carries it unused
+# shellcheck disable=SC2317 # checked alone, nothing here calls it
 stop_in_every_session() {
   status=0
   for session in $(gui_sessions | tr ' ' ':'); do
