@@ -199,6 +199,8 @@ teardown() {
   sed -i "/^system\//d" "$state/loaded"
   echo "$hold_plist 501 20" >>"$state/owners"
   daemon=
+  step "" admin status --line
+  line_is "sessions=alice(held),bob(held) agent=installed hold=unending"
   refused "$a $b" admin hold 30
   said "not held: launchd does not take $h"
   said "not held: started for alice"
