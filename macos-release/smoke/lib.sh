@@ -38,6 +38,9 @@ agent_receipt=$marker
 domain=gui/$(id -u)
 service=$domain/$label
 installed_agent=/Library/LaunchAgents/$label.plist
+installed_daemon=/Library/LaunchDaemons/$label.hold.plist
+# The administrator's command and its uninstall, root's alone.
+admin_folder="/Library/Application Support/$label"
 # How long a tick may take before the supervisor ends itself
 # (kHostCommandDeadline in app/tick.h).
 deadline=60
