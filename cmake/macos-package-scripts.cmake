@@ -1,11 +1,8 @@
 # The scripts that act on the users' sessions on a Mac, generated from their
-# templates in platform/macos/package/: the package's preinstall and
-# postinstall, the administrator's command and its uninstall name. The Mac
+# templates in macos-package/: the package's preinstall and postinstall,
+# the administrator's command and its uninstall name. The Mac
 # build ships them; the Linux build generates the same ones for their suite
-# (tests/package-scripts). Sets the names the templates use, and generates
-# into OUTPUT.
-#
-#   quillmere_generate_package_scripts(OUTPUT)
+# (tests/package-scripts). Sets the names the templates use.
 set(QUILLMERE_BUNDLE_ID com.ravelstow.quillmere-watchdog)
 # The agent the supervisor watches: a change of its folder (an upgrade puts a
 # new bundle there) starts the supervisor again.
@@ -20,8 +17,10 @@ set(QUILLMERE_ADMIN_FOLDER "/Library/Application Support/${QUILLMERE_BUNDLE_ID}"
 # The receipt of the installer package: its one component's.
 set(QUILLMERE_PACKAGE_ID ${QUILLMERE_BUNDLE_ID}.app)
 
+# quillmere_generate_package_scripts(OUTPUT): the four scripts, generated
+# into OUTPUT.
 function(quillmere_generate_package_scripts output)
-  set(package ${CMAKE_SOURCE_DIR}/platform/macos/package)
+  set(package ${CMAKE_SOURCE_DIR}/macos-package)
   # The preinstall and the command find the sessions, and stop the
   # supervisor in them, the same way; the installer runs each package script
   # alone, so each carries the functions.

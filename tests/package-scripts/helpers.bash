@@ -97,7 +97,7 @@ begin_case() {
   chmod 755 "$state$admin_folder"/* "$state/Library" "$state/Library/Application Support"
   echo "/Library/Application Support 0 80" >>"$state/owners"
   sed -e "s|@QUILLMERE_LABEL@|$label|; s|@QUILLMERE_APP_BUNDLE_ID@|$label|; s|@QUILLMERE_ADMIN@|$admin|" \
-    "$here/../../platform/macos/hold-daemon.plist.in" >"$state$hold_plist"
+    "$here/../../macos-package/hold-daemon.plist.in" >"$state$hold_plist"
   echo "$h" >>"$state/loaded"
   cp "$state$hold_plist" "$state/jobs/$hold_label.plist"
   echo $((t0 - 17)) >"$state/jobs/$hold_label.loaded"
