@@ -6,8 +6,6 @@
 
 #include <algorithm>
 
-#include "agent/check_app_exists.h"
-#include "agent/restart_app.h"
 #include "probe_fixture.h"
 
 namespace {
@@ -24,7 +22,7 @@ class HostileOutputTest : public ProbeTest {
     ProbeTest::SetUp();
     Fake("open", "echo relaunch >> " + Folder() + "/open.log");
     // Warm up: the first popen maps what it needs once.
-    CheckAppExists(s_AppExeNamesArray[0]);
+    Installed();
     peakBefore_ = PeakResidentKilobytes();
   }
   void TearDown() override {
@@ -43,30 +41,27 @@ class HostileOutputTest : public ProbeTest {
 
 TEST_F(HostileOutputTest, ListingWithA50MegabyteLine) {
   // Every piece holds "Contents": read to the end, answer false.
-  Fake("ls", "yes Contents | tr -d '\\n' | head -c 52428800; echo");
-  EXPECT_FALSE(CheckAppExists(s_AppExeNamesArray[0]));
+  EXPECT_FALSE(InstalledPer("yes Contents | tr -d '\\n' | head -c 52428800; echo"));
   // The first piece decides: the writer is cut off, the call returns.
-  Fake("ls", "yes x | tr -d '\\n' | head -c 52428800; echo");
-  EXPECT_TRUE(CheckAppExists(s_AppExeNamesArray[0]));
+  EXPECT_TRUE(InstalledPer("yes x | tr -d '\\n' | head -c 52428800; echo"));
 }
 
 TEST_F(HostileOutputTest, ListingWith200000Lines) {
-  Fake("ls", "yes 'drwxr-xr-x 3 root root 60 Contents' | head -n 200000");
-  EXPECT_FALSE(CheckAppExists(s_AppExeNamesArray[0]));
-  Fake("ls", "yes 'drwxr-xr-x 3 root root 60 Contents' | head -n 200000; echo 'total 0'");
-  EXPECT_TRUE(CheckAppExists(s_AppExeNamesArray[0]));
+  const std::string lines = "yes 'drwxr-xr-x 3 root root 60 Contents' | head -n 200000";
+  EXPECT_FALSE(InstalledPer(lines));
+  EXPECT_TRUE(InstalledPer(lines + "; echo 'total 0'"));
 }
 
 TEST_F(HostileOutputTest, ProcessListingWith200000LinesAndTheAgentLast) {
-  Fake("ps", "yes \"root 7 1 grep " + ExecutablePath() + "\" | head -n 199999; echo \"root 8 1 " +
-                 ExecutablePath() + "\"");
-  ReStartApp(s_AppExeNamesArray[0]);
+  const std::string grepLines = "yes \"root 7 1 grep " + ExecutablePath() + "\" | head -n ";
+  const std::string agentLine = "echo \"root 8 1 " + ExecutablePath() + "\"";
+  Fake("ps", grepLines + "199999; " + agentLine);
+  Restart();
   EXPECT_EQ(Relaunches(), 0U);
   // Killed half way, before the agent's line: the output ends with only
   // "grep" lines, so a relaunch is asked for.
-  Fake("ps", "yes \"root 7 1 grep " + ExecutablePath() +
-                 "\" | head -n 100000; kill -KILL $$; echo \"root 8 1 " + ExecutablePath() + "\"");
-  ReStartApp(s_AppExeNamesArray[0]);
+  Fake("ps", grepLines + "100000; kill -KILL $$; " + agentLine);
+  Restart();
   EXPECT_EQ(Relaunches(), 1U);
 }
 

@@ -13,9 +13,15 @@
 #include <vector>
 
 #include "agent/agent_table.h"
+#include "agent/check_app_exists.h"
+#include "agent/restart_app.h"
 #include "harness/proc_table.h"
 #include "harness/process.h"
 #include "harness/sandbox.h"
+
+// The two probes on the agent's executable name, as a tick calls them.
+inline bool Installed() { return CheckAppExists(s_AppExeNamesArray[0]); }
+inline void Restart() { ReStartApp(s_AppExeNamesArray[0]); }
 
 class ProbeTest : public ::testing::Test {
  protected:
@@ -58,6 +64,12 @@ class ProbeTest : public ::testing::Test {
   // A shell script in place of a host command.
   void Fake(const std::string &command, const std::string &script) const {
     harness::WriteFile(FakeFolder() + "/" + command, "#!/bin/sh\n" + script + "\n", 0755);
+  }
+
+  // The install probe's answer on what a fake `ls` running `script` prints.
+  bool InstalledPer(const std::string &script) const {
+    Fake("ls", script);
+    return Installed();
   }
 
  private:

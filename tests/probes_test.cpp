@@ -6,10 +6,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "agent/check_app_exists.h"
-#include "agent/restart_app.h"
-#include "harness/proc_table.h"
-#include "harness/sandbox.h"
 #include "probe_fixture.h"
 
 namespace {
@@ -41,44 +37,38 @@ int InChild(int (*probe)(), bool starved) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-int InstalledAsExitCode() { return CheckAppExists(s_AppExeNamesArray[0]) ? 1 : 0; }
+int InstalledAsExitCode() { return Installed() ? 1 : 0; }
 int RestartAsExitCode() {
-  ReStartApp(s_AppExeNamesArray[0]);
+  Restart();
   return 0;
 }
 
 using CheckAppExistsTest = ProbeTest;
 
 TEST_F(CheckAppExistsTest, JudgesRealListings) {
-  const char *name = s_AppExeNamesArray[0];
-  EXPECT_FALSE(CheckAppExists(name)) << "missing path";
+  EXPECT_FALSE(Installed()) << "missing path";
 
   harness::Capture("mkdir -p " + BundlePath() + "/Contents/MacOS");
-  EXPECT_TRUE(CheckAppExists(name)) << "bundle folder";
+  EXPECT_TRUE(Installed()) << "bundle folder";
 
   harness::RemoveTree(BundlePath());
   harness::WriteFile(BundlePath(), "not a folder\n");
-  EXPECT_TRUE(CheckAppExists(name)) << "ordinary file";
+  EXPECT_TRUE(Installed()) << "ordinary file";
 }
 
 TEST_F(CheckAppExistsTest, PassesOverLinesHoldingContents) {
-  Fake("ls", "echo 'Contents'; echo 'drwxr-xr-x 3 root root 60 Contents'");
-  EXPECT_FALSE(CheckAppExists(s_AppExeNamesArray[0]));
-
-  Fake("ls", "echo 'Contents'; echo 'total 0'");
-  EXPECT_TRUE(CheckAppExists(s_AppExeNamesArray[0]));
+  EXPECT_FALSE(InstalledPer("echo 'Contents'; echo 'drwxr-xr-x 3 root root 60 Contents'"));
+  EXPECT_TRUE(InstalledPer("echo 'Contents'; echo 'total 0'"));
 }
 
 // Both probes read through one function (agent/line_scan.cpp): this case is
 // the home of its piece rule for both.
 TEST_F(CheckAppExistsTest, JudgesALongLineIn16382BytePieces) {
   // 16382 bytes including the newline: one piece, holding "Contents".
-  Fake("ls", "printf 'Contents%16373s\\n' ''");
-  EXPECT_FALSE(CheckAppExists(s_AppExeNamesArray[0]));
+  EXPECT_FALSE(InstalledPer("printf 'Contents%16373s\\n' ''"));
 
   // One byte more: the newline is a piece of its own, without "Contents".
-  Fake("ls", "printf 'Contents%16374s\\n' ''");
-  EXPECT_TRUE(CheckAppExists(s_AppExeNamesArray[0]));
+  EXPECT_TRUE(InstalledPer("printf 'Contents%16374s\\n' ''"));
 }
 
 TEST_F(CheckAppExistsTest, AnswersTrueWhenNoPipeCanBeOpened) {
@@ -104,21 +94,20 @@ class ReStartAppTest : public ProbeTest {
 };
 
 TEST_F(ReStartAppTest, RelaunchesOnlyWhenNoProcessCarriesTheExecutablePath) {
-  const char *name = s_AppExeNamesArray[0];
   // Nothing runs: only the search's own lines come back.
-  ReStartApp(name);
+  Restart();
   EXPECT_EQ(Relaunches(), ExpectedRelaunch());
 
   // The agent itself.
   const pid_t agent = Start({ExecutablePath()});
-  ReStartApp(name);
+  Restart();
   EXPECT_EQ(Relaunches(), ExpectedRelaunch()) << "relaunched although the agent runs";
   kill(agent, SIGKILL);
   waitpid(agent, nullptr, 0);
 
   // Any process with the path in its command line and no "grep" counts.
   Start({"sh", "-c", "sleep 30; :", ExecutablePath()});
-  ReStartApp(name);
+  Restart();
   EXPECT_EQ(Relaunches(), ExpectedRelaunch());
 }
 
@@ -128,21 +117,21 @@ TEST_F(ReStartAppTest, AnAgentStartedFromElsewhereIsNotSeen) {
   const std::string elsewhere = Folder() + "/Quillmere";
   harness::Capture("cp " + harness::BuiltSampleAgent() + " " + elsewhere);
   Start({elsewhere});
-  ReStartApp(s_AppExeNamesArray[0]);
-  ReStartApp(s_AppExeNamesArray[0]);
+  Restart();
+  Restart();
   EXPECT_EQ(Relaunches(), ExpectedRelaunch() + ExpectedRelaunch());
 }
 
 TEST_F(ReStartAppTest, EmptyListingLeadsToARelaunch) {
   Fake("ps", "exit 0");
-  ReStartApp(s_AppExeNamesArray[0]);
+  Restart();
   EXPECT_EQ(Relaunches(), ExpectedRelaunch());
 }
 
 TEST_F(ReStartAppTest, RelaunchComesOnlyAfterTheListingPipeIsClosed) {
   const int pipesNow = harness::OpenPipeCount(getpid());
-  ReStartApp(s_AppExeNamesArray[0]);
-  ASSERT_EQ(Relaunches(), ExpectedRelaunch());
+  Restart();
+  // No relaunch leaves no count, and fails here too.
   EXPECT_EQ(harness::ReadFile(Folder() + "/pipes-at-relaunch"), std::to_string(pipesNow) + "\n");
 }
 
