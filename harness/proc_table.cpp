@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 
 #include "harness/process.h"
 
@@ -62,29 +63,28 @@ std::vector<pid_t> AllPids() {
   std::sort(pids.begin(), pids.end());
   return pids;
 }
+
+// The processes for which `wanted` holds.
+std::vector<pid_t> PidsWhere(const std::function<bool(const ProcessInfo &)> &wanted) {
+  std::vector<pid_t> pids;
+  for (pid_t pid : AllPids()) {
+    ProcessInfo info;
+    if (ReadProcessInfo(pid, info) && wanted(info)) {
+      pids.push_back(pid);
+    }
+  }
+  return pids;
+}
 }  // namespace
 
 bool ReadProcessInfo(pid_t pid, ProcessInfo &info) {
   const std::string stat = ReadFile(ProcPath(pid, "stat"));
   // The command name is in parentheses and may hold spaces: read after it.
   const std::string::size_type close = stat.rfind(')');
-  if (close == std::string::npos) {
-    return false;
-  }
-  int parent = 0;
-  int group = 0;
-  int session = 0;
-  char state = '?';
-  if (std::sscanf(stat.c_str() + close + 1, " %c %d %d %d", &state, &parent, &group, &session) !=
-      4) {
-    return false;
-  }
   info.pid = pid;
-  info.state = state;
-  info.parent = parent;
-  info.group = group;
-  info.session = session;
-  return true;
+  return close != std::string::npos &&
+         std::sscanf(stat.c_str() + close + 1, " %c %d %d %d", &info.state, &info.parent,
+                     &info.group, &info.session) == 4;
 }
 
 std::vector<pid_t> PidsRunning(const std::string &executable) {
@@ -104,14 +104,7 @@ std::vector<pid_t> PidsRunning(const std::string &executable) {
 }
 
 std::vector<pid_t> Zombies() {
-  std::vector<pid_t> zombies;
-  for (pid_t pid : AllPids()) {
-    ProcessInfo info;
-    if (ReadProcessInfo(pid, info) && info.state == 'Z') {
-      zombies.push_back(pid);
-    }
-  }
-  return zombies;
+  return PidsWhere([](const ProcessInfo &info) { return info.state == 'Z'; });
 }
 
 int OpenDescriptorCount(pid_t pid) { return static_cast<int>(Entries(ProcPath(pid, "fd")).size()); }
@@ -131,14 +124,7 @@ int ThreadCount(pid_t pid) { return std::atoi(StatusField(pid, "Threads").c_str(
 long ResidentKilobytes(pid_t pid) { return std::atol(StatusField(pid, "VmRSS").c_str()); }
 
 std::vector<pid_t> ChildrenOf(pid_t pid) {
-  std::vector<pid_t> children;
-  for (pid_t candidate : AllPids()) {
-    ProcessInfo info;
-    if (ReadProcessInfo(candidate, info) && info.parent == pid) {
-      children.push_back(candidate);
-    }
-  }
-  return children;
+  return PidsWhere([pid](const ProcessInfo &info) { return info.parent == pid; });
 }
 
 std::string CommandLine(pid_t pid) {

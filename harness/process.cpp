@@ -35,18 +35,17 @@ pid_t Spawn(const std::vector<std::string> &argv, const SpawnOptions &options) {
   }
   env.insert(env.end(), options.env.begin(), options.env.end());
   // Built before fork: the child only execs.
-  std::vector<char *> args;
-  std::vector<char *> envp;
-  args.reserve(argv.size() + 1);
-  envp.reserve(env.size() + 1);
-  for (const std::string &arg : argv) {
-    args.push_back(const_cast<char *>(arg.c_str()));
-  }
-  args.push_back(nullptr);
-  for (const std::string &entry : env) {
-    envp.push_back(const_cast<char *>(entry.c_str()));
-  }
-  envp.push_back(nullptr);
+  const auto pointers = [](const std::vector<std::string> &strings) {
+    std::vector<char *> result;
+    result.reserve(strings.size() + 1);
+    for (const std::string &text : strings) {
+      result.push_back(const_cast<char *>(text.c_str()));
+    }
+    result.push_back(nullptr);
+    return result;
+  };
+  std::vector<char *> args = pointers(argv);
+  std::vector<char *> envp = pointers(env);
 
   const pid_t child = fork();
   if (child < 0) {

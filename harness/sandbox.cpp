@@ -86,42 +86,23 @@ void Sandbox::Fake(const std::string &command, const std::string &script) {
 }
 
 pid_t Sandbox::Start() {
-  const std::string log = folder_ + "/log";
   const std::string agent =
       options_.agentRunning ? std::string(kBundleFolder) + kAgentInBundle + " &" : "";
+  // Run in the sandbox's folder; it stays up after the supervisor, so that
+  // what the supervisor left running can be seen.
   WriteFile(folder_ + "/run",
             "#!/bin/sh\n" + agent + "\n" + options_.launcher + " " + SupervisorExecutable() +
-                " \"$@\" >>" + log + "/stdout 2>>" + log +
-                "/stderr\n"
-                "echo \"$? $(date +%s.%N)\" >" +
-                log + "/exit.partial && mv " + log + "/exit.partial " + log +
-                "/exit\n"
-                // Stay up, so that what the supervisor left running can be seen.
+                " \"$@\" >>log/stdout 2>>log/stderr\n"
+                "echo \"$? $(date +%s.%N)\" >log/exit.partial && mv log/exit.partial log/exit\n"
                 "exec sleep infinity\n",
             0755);
-  std::vector<std::string> argv = {"bwrap",
-                                   "--bind",
-                                   "/",
-                                   "/",
-                                   "--dev-bind",
-                                   "/dev",
-                                   "/dev",
-                                   "--proc",
-                                   "/proc",
-                                   "--bind",
-                                   folder_ + "/Applications",
-                                   "/Applications",
-                                   "--unshare-pid",
-                                   "--die-with-parent",
-                                   "--chdir",
-                                   folder_,
-                                   "--",
-                                   "/bin/sh",
-                                   folder_ + "/run"};
+  std::vector<std::string> argv = {"bwrap", "--bind", "/",      "/",     "--dev-bind",
+                                   "/dev",  "/dev",   "--proc", "/proc", "--unshare-pid"};
+  argv.insert(argv.end(), {"--bind", folder_ + "/Applications", "/Applications",
+                           "--die-with-parent", "--chdir", folder_, "--", "/bin/sh", "run"});
   argv.insert(argv.end(), options_.arguments.begin(), options_.arguments.end());
-  const std::string path = folder_ + "/spy:/usr/bin:/bin";
   SpawnOptions spawn;
-  spawn.env = {"PATH=" + path, "DISPLAY=" + xvfb_.display};
+  spawn.env = {"PATH=" + folder_ + "/spy:/usr/bin:/bin", "DISPLAY=" + xvfb_.display};
   spawn.env.insert(spawn.env.end(), options_.env.begin(), options_.env.end());
   startTime_ = Now();
   bwrap_ = Spawn(argv, spawn);
