@@ -16,18 +16,6 @@
 
 namespace harness {
 
-namespace {
-void RedirectTo(const std::string &file, int fd) {
-  if (file.empty()) {
-    return;
-  }
-  const int out = open(file.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
-  if (out >= 0) {
-    dup2(out, fd);
-  }
-}
-}  // namespace
-
 pid_t Spawn(const std::vector<std::string> &argv, const SpawnOptions &options) {
   std::vector<std::string> env;
   for (char **entry = environ; *entry != nullptr; ++entry) {
@@ -53,7 +41,13 @@ pid_t Spawn(const std::vector<std::string> &argv, const SpawnOptions &options) {
   }
   if (child == 0) {
     setpgid(0, 0);
-    RedirectTo(options.stderrFile, STDERR_FILENO);
+    const int errors =
+        options.stderrFile.empty()
+            ? -1
+            : open(options.stderrFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (errors >= 0) {
+      dup2(errors, STDERR_FILENO);
+    }
     execvpe(args[0], args.data(), envp.data());
     std::perror(args[0]);
     _exit(127);

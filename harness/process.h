@@ -13,7 +13,7 @@ namespace harness {
 
 struct SpawnOptions {
   std::vector<std::string> env;  // NAME=value entries added to ours
-  std::string stderrFile;        // empty: inherit
+  std::string stderrFile;        // emptied first; empty: inherit
 };
 
 // Starts argv[0] (looked up on PATH) in a process group of its own and

@@ -33,7 +33,6 @@ class OpenHelperTest : public ::testing::Test {
     argv.insert(argv.end(), arguments.begin(), arguments.end());
     harness::SpawnOptions options;
     options.stderrFile = folder_ + "/stderr";
-    std::remove(options.stderrFile.c_str());
     const std::optional<int> status = harness::WaitFor(harness::Spawn(argv, options), 10.0);
     if (errors != nullptr) {
       *errors = harness::ReadFile(options.stderrFile);
