@@ -353,12 +353,6 @@ ends_on_time() {
 # #!/bin/sh, its indentation removed) in the case's /srv/mdm, numbered.
 doc_scripts() {
   mkdir "$state/mdm"
-  awk -v out="$state/mdm" '
-    inside && /[^ ]/ && substr($0, 1, indent) !~ /^ *$/ { inside = 0 }
-    inside { print substr($0, indent + 1) >file; next }
-    /^ *#!\/bin\/sh$/ {
-      indent = index($0, "#") - 1; file = out "/" ++n; inside = 1
-      print substr($0, indent + 1) >file
-    }' "$deploying_doc"
+  awk -v out="$state/mdm" -f "$here/../../scripts/doc-recipes.awk" "$deploying_doc"
   chmod 755 "$state"/mdm/*
 }
