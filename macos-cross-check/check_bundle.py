@@ -191,25 +191,34 @@ def check_info_plist(info):
            f"Info.plist: CFBundleName {info.get('CFBundleName')!r} is longer than macOS shows")
 
 
+def load_launchd_plist(what, path):
+    """A plist that launchd reads, mode 644 and shown under the app's name
+    (AssociatedBundleIdentifiers); None, said, when it is missing."""
+    if not os.path.isfile(path):
+        problems.append(f"{what}: none at {path}")
+        return None
+    mode = stat.S_IMODE(os.stat(path).st_mode)
+    expect(mode == 0o644, f"{what}: {path} has mode {mode:o}, expected 644")
+    plist = load(path)
+    associated = plist.get("AssociatedBundleIdentifiers")
+    expect(associated in (LABEL, [LABEL]),
+           f"{what}: AssociatedBundleIdentifiers is {associated!r}, expected the app's {LABEL!r}")
+    return plist
+
+
 def check_launch_agent(destination, prefix):
     """The agent under DESTINATION (an install's root) for an install with
     PREFIX: it starts the bundle installed there."""
-    path = os.path.join(destination + prefix, "Library", "LaunchAgents", LABEL + ".plist")
-    if not os.path.isfile(path):
-        problems.append(f"LaunchAgent: none at {path}")
+    agent = load_launchd_plist(
+        "LaunchAgent", os.path.join(destination + prefix, "Library", "LaunchAgents", LABEL + ".plist"))
+    if agent is None:
         return
-    mode = stat.S_IMODE(os.stat(path).st_mode)
-    expect(mode == 0o644, f"LaunchAgent: {path} has mode {mode:o}, expected 644")
-    agent = load(path)
     program = os.path.join(prefix, "Applications", APP, "Contents", "MacOS", EXECUTABLE)
     expect_values("LaunchAgent", agent, {
         "Label": LABEL, "ProgramArguments": [program], "RunAtLoad": True,
         "KeepAlive": {"SuccessfulExit": False}, "WatchPaths": [AGENT_FOLDER, AGENT_BUNDLE]})
     expect(os.path.isfile(destination + program),
            f"LaunchAgent: {program} is not where the bundle was installed")
-    associated = agent.get("AssociatedBundleIdentifiers")
-    expect(associated in (LABEL, [LABEL]),
-           f"LaunchAgent: AssociatedBundleIdentifiers is {associated!r}, expected the app's {LABEL!r}")
     sessions = agent.get("LimitLoadToSessionType")
     expect(sessions == "Aqua" or sessions == ["Aqua"],
            f"LaunchAgent: LimitLoadToSessionType is {sessions!r}, expected Aqua")
@@ -224,19 +233,12 @@ def check_admin(destination, prefix):
         expect(os.path.isfile(path) and os.access(path, os.X_OK), f"admin: no executable {script} at {path}")
         inside = os.path.join(destination + prefix, "Applications", APP, "Contents", "Resources", script)
         expect(not os.path.exists(inside), f"admin: a copy of {script} is left in the bundle, at {inside}")
-    path = os.path.join(destination + prefix, "Library", "LaunchDaemons", LABEL + ".hold.plist")
-    if not os.path.isfile(path):
-        problems.append(f"hold daemon: none at {path}")
-        return
-    mode = stat.S_IMODE(os.stat(path).st_mode)
-    expect(mode == 0o644, f"hold daemon: {path} has mode {mode:o}, expected 644")
-    daemon = load(path)
-    expect_values("hold daemon", daemon, {
-        "Label": LABEL + ".hold", "ProgramArguments": [os.path.join(folder, "quillmere-admin"), "expire"],
-        "StartInterval": 60})
-    associated = daemon.get("AssociatedBundleIdentifiers")
-    expect(associated in (LABEL, [LABEL]),
-           f"hold daemon: AssociatedBundleIdentifiers is {associated!r}, expected the app's {LABEL!r}")
+    daemon = load_launchd_plist(
+        "hold daemon", os.path.join(destination + prefix, "Library", "LaunchDaemons", LABEL + ".hold.plist"))
+    if daemon is not None:
+        expect_values("hold daemon", daemon, {
+            "Label": LABEL + ".hold", "ProgramArguments": [os.path.join(folder, "quillmere-admin"), "expire"],
+            "StartInterval": 60})
 
 
 def cpack_settings(path):
