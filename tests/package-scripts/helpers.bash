@@ -347,6 +347,10 @@ ends_on_time() {
   loaded_is "$a $b" "the hold's end"
   no_hold_left
   grep -q "started for alice" "$state/syslog" || fail "the system log does not say the supervisor started"
+  # With no hold left, the daemon's next runs start nothing.
+  launchd_until $((released + 180))
+  [ "$(grep -c 'the hold reached its end' "$state/syslog")" = 1 ] ||
+    fail "the daemon ran the hold's end again with no hold: $(grep -c 'started for alice' "$state/syslog") starts for alice"
 }
 
 # doc_scripts: each script of docs/deploying.md (a block that starts with
